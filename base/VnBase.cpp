@@ -1,0 +1,5 @@
+#include "base/VnBase.h"
+
+VnBase::VnBase() = default;
+
+VnBase::~VnBase() = default;

@@ -1,0 +1,441 @@
+#ifndef VN_BASE_VNBASEHASH_H
+#define VN_BASE_VNBASEHASH_H
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "base/VnBaseList.h"
+#include "base/VnString.h"
+
+// The open-addressed table of string keys behind VnBaseHash (values are owned heap objects)
+// and VnSimpleHash (values are held by value). V is the type of a value slot; when OwnsValues
+// is set, the table deletes the values it holds.
+//
+// Two parallel tables of `size` slots hold the keys and the values. A slot is empty (key
+// null), deleted (key points at the marker `deleted`) or occupied (a key that the table owns).
+// A key with hash value h is looked for along its probe path: attempt 0 looks at h, attempt i
+// at h + (2 << (i % 64)), sums taken modulo 2^32 and then modulo `size`; a shift that pushes
+// the bit out of 32 bits gives offset 0. There are `size` / 2 attempts.
+//
+// A path reaches at most 32 distinct slots, and every key with one hash value shares one path,
+// so a crowded path is not always cured by growing. When growing no longer pays, a key whose
+// path is full is stored at the first free slot after its home slot instead; searches finish
+// with that linear scan whenever a path is used up without meeting an empty slot.
+template <class V, bool OwnsValues>
+class VnHashTable
+{
+public:
+    VnHashTable(const VnHashTable&) = delete;
+    VnHashTable& operator=(const VnHashTable&) = delete;
+    virtual ~VnHashTable();
+
+protected:
+    VnHashTable();
+
+    int set(V value, VnString* key);
+    int set(V value, const VnString& key);
+    V get(const VnString& key) const;
+    V remove(const VnString& key);
+    void clear() { emptySlots(true); }
+    void release() { emptySlots(false); }
+    int length() const { return count; }
+    int _set(V value, VnString* key);
+    std::uint32_t _key(const VnString& key) const;
+    void resize();
+
+    struct Tables {
+        VnString** keys;
+        V* values;
+        int size;
+    };
+    // Puts new tables of n empty slots in place and answers the old ones for the caller to free.
+    Tables swapInTables(int n);
+    static void freeTables(const Tables& t)
+    {
+        delete[] t.keys;
+        delete[] t.values;
+    }
+    bool occupied(int s) const { return keytable[s] && keytable[s] != &deleted; }
+
+    VnString** keytable = nullptr;
+    VnString deleted;  // marks deleted slots by its address; never given text
+    V* valuetable = nullptr;
+    int size = 0;
+    int count = 0;
+
+private:
+    static constexpr int kInitialSize = 17;
+    static constexpr int kMaxSize = INT_MAX / 2;
+    static constexpr int kGrowthRounds = 3;
+    // Offsets repeat with period 64 in i, and attempts 31 to 63 look at the home slot, so any
+    // attempt past 64 revisits a slot already seen: walks stop there with the same result.
+    static constexpr int kDistinctAttempts = 65;
+
+    int attempts() const { return size / 2 < kDistinctAttempts ? size / 2 : kDistinctAttempts; }
+    int slotOf(std::uint32_t h, int i) const;
+    int placeFor(const VnString& key) const;
+    int find(const VnString& key) const;
+    int scanFor(std::uint32_t h, const VnString& key) const;
+    int firstFree(std::uint32_t h) const;
+    void store(int s, V value, VnString* key);
+    void place(V value, VnString* key);
+    void placeBeyondPath(V value, VnString* key);
+    bool growthPays() const { return count >= size / 8; }
+    void destroyValue(int s);
+    void emptySlots(bool destroyValues);
+    static int grownSize(int size);
+};
+
+template <class V, bool OwnsValues>
+VnHashTable<V, OwnsValues>::VnHashTable()
+{
+    swapInTables(kInitialSize);
+}
+
+template <class V, bool OwnsValues>
+VnHashTable<V, OwnsValues>::~VnHashTable()
+{
+    clear();
+    freeTables({keytable, valuetable, size});
+}
+
+template <class V, bool OwnsValues>
+typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapInTables(int n)
+{
+    std::unique_ptr<VnString*[]> keys(new VnString*[n]());
+    V* values = new V[n]();
+    const Tables old = {keytable, valuetable, size};
+    keytable = keys.release();
+    valuetable = values;
+    size = n;
+    return old;
+}
+
+// The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
+template <class V, bool OwnsValues>
+std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const
+{
+    const char* bytes = key.value();
+    std::uint32_t h = 0;
+    std::uint32_t m = 1;
+    for (int i = 0; i < key.length(); ++i) {
+        h += static_cast<std::uint32_t>(static_cast<signed char>(bytes[i])) * m;
+        m *= 7;
+    }
+    return h;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::slotOf(std::uint32_t h, int i) const
+{
+    const int shift = i % 64;
+    const std::uint32_t offset = (i == 0 || shift > 30) ? 0u : (2u << shift);
+    return static_cast<int>((h + offset) % static_cast<std::uint32_t>(size));
+}
+
+// The slot where key belongs: the slot of an equal key, else the first deleted slot on its
+// path, else the first empty one on its path; -1 when the path holds none of these. An equal
+// key is looked for past deleted slots, so one key never lives in two slots.
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::placeFor(const VnString& key) const
+{
+    const std::uint32_t h = _key(key);
+    int reusable = -1;
+    for (int i = 0; i < attempts(); ++i) {
+        const int s = slotOf(h, i);
+        if (!keytable[s])
+            return reusable >= 0 ? reusable : s;
+        if (keytable[s] == &deleted) {
+            if (reusable < 0)
+                reusable = s;
+        } else if (*keytable[s] == key) {
+            return s;
+        }
+    }
+    const int s = scanFor(h, key);
+    return s >= 0 ? s : reusable;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::find(const VnString& key) const
+{
+    if (count < 1)
+        return -1;
+    const int s = placeFor(key);
+    return s >= 0 && occupied(s) ? s : -1;
+}
+
+// Linear search from the home slot for a key stored beyond its full path. Such a key went to
+// the first free slot after its home slot, and the slots in between have not been empty since
+// (slots become empty only when every slot does), so an empty slot ends the search.
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::scanFor(std::uint32_t h, const VnString& key) const
+{
+    for (int n = 0, s = slotOf(h, 0); n < size; ++n, s = (s + 1) % size) {
+        if (!keytable[s])
+            return -1;
+        if (keytable[s] != &deleted && *keytable[s] == key)
+            return s;
+    }
+    return -1;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::firstFree(std::uint32_t h) const
+{
+    for (int n = 0, s = slotOf(h, 0); n < size; ++n, s = (s + 1) % size) {
+        if (!occupied(s))
+            return s;
+    }
+    return -1;
+}
+
+// Puts value and key into slot s. An entry already there has an equal key: its value (when the
+// table owns values) and its key object are destroyed, unless they are the very objects given.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key)
+{
+    if (occupied(s)) {
+        if (valuetable[s] != value)
+            destroyValue(s);
+        if (keytable[s] != key)
+            delete keytable[s];
+    } else {
+        ++count;
+    }
+    valuetable[s] = value;
+    keytable[s] = key;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::_set(V value, VnString* key)
+{
+    const int s = key ? placeFor(*key) : -1;
+    if (s < 0)
+        return 0;
+    store(s, value, key);
+    return 1;
+}
+
+// Stores a new key whose path has no free slot at the first free slot from its home slot.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key)
+{
+    const int s = firstFree(_key(*key));
+    if (s < 0)  // every slot occupied: only possible at the size cap
+        throw std::bad_alloc();
+    store(s, value, key);
+}
+
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::place(V value, VnString* key)
+{
+    if (!_set(value, key))
+        placeBeyondPath(value, key);
+}
+
+// Grows while the table is crowded enough for growth to free a path, at most a few rounds;
+// a key that still has no place goes beyond its path. So keys sharing one hash value are all
+// stored, and the table stays in proportion to its entries.
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::set(V value, VnString* key)
+{
+    if (!key || size < 1)
+        return 0;
+    for (int rounds = 0; !_set(value, key); ++rounds) {
+        if (rounds == kGrowthRounds || !growthPays()) {
+            placeBeyondPath(value, key);
+            break;
+        }
+        resize();
+    }
+    return 1;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::set(V value, const VnString& key)
+{
+    std::unique_ptr<VnString> own(new VnString(key));
+    set(value, own.get());
+    own.release();
+    return 1;
+}
+
+template <class V, bool OwnsValues>
+V VnHashTable<V, OwnsValues>::get(const VnString& key) const
+{
+    const int s = find(key);
+    return s >= 0 ? valuetable[s] : V();
+}
+
+// Hands the value to the caller, destroys the key and marks the slot deleted.
+template <class V, bool OwnsValues>
+V VnHashTable<V, OwnsValues>::remove(const VnString& key)
+{
+    const int s = find(key);
+    if (s < 0)
+        return V();
+    const V value = valuetable[s];
+    delete keytable[s];
+    keytable[s] = &deleted;
+    valuetable[s] = V();
+    --count;
+    return value;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::grownSize(int size)
+{
+    const std::int64_t grown = static_cast<std::int64_t>(size) * 4 + std::rand() % 100 + 1;
+    return grown < kMaxSize ? static_cast<int>(grown) : kMaxSize;
+}
+
+// Moves every entry, key and value objects as they are, into larger tables. Deleted slots
+// are dropped.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::resize()
+{
+    const Tables old = swapInTables(grownSize(size));
+    count = 0;
+    for (int s = 0; s < old.size; ++s) {
+        if (old.keys[s] && old.keys[s] != &deleted)
+            place(old.values[s], old.keys[s]);
+    }
+    freeTables(old);
+}
+
+// Destroys the value of slot s when the table owns its values; the caller resets the slot.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::destroyValue(int s)
+{
+    if constexpr (OwnsValues)
+        delete valuetable[s];
+}
+
+// Empties every slot, destroying the keys and, when asked, the values; the size stays.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::emptySlots(bool destroyValues)
+{
+    for (int s = 0; s < size; ++s) {
+        if (destroyValues)
+            destroyValue(s);
+        valuetable[s] = V();
+        if (occupied(s))
+            delete keytable[s];
+        keytable[s] = nullptr;
+    }
+    count = 0;
+}
+
+// A hash from string keys to heap objects of class T. The hash owns its keys and its values:
+// replacing the value of an equal key destroys the old value and the old key, clear and the
+// destructor destroy everything, remove hands the value to the caller and release forgets
+// the values. The walks (keys, copykeys, values) meet the entries in slot order, which is
+// not the order of insertion and changes as the table grows.
+//
+// T needs a virtual destructor, and for copy a default constructor and copy(const T&).
+template <class T>
+class VnBaseHash : public VnHashTable<T*, true>
+{
+    using Table = VnHashTable<T*, true>;
+
+public:
+    VnBaseHash() = default;
+    VnBaseHash(const VnBaseHash&) = delete;  // hashes are copied deeply, only by copy and operator=
+    VnBaseHash(VnBaseHash&&) = delete;
+    VnBaseHash& operator=(VnBaseHash&&) = delete;
+
+    using Table::set;
+    using Table::get;
+    using Table::remove;
+    using Table::clear;
+    using Table::release;
+    using Table::length;
+    using Table::_set;
+    using Table::_key;
+    using Table::resize;
+
+    void copy(const VnBaseHash<T>& other);
+    VnBaseHash<T>& operator=(const VnBaseHash<T>& other);
+
+    void keys(VnBaseList<VnString>& out) const;
+    void copykeys(VnBaseList<VnString>& out) const;
+    void values(VnBaseList<T>& out);
+
+private:
+    template <class E>
+    static void pushOnto(VnBaseList<E>& out, E* element)
+    {
+        if (!out.push(element))
+            throw std::bad_alloc();
+    }
+};
+
+// A deep copy, slot for slot: the copy meets its entries in the same order as other.
+template <class T>
+void VnBaseHash<T>::copy(const VnBaseHash<T>& other)
+{
+    if (&other == this)
+        return;
+    this->clear();
+    this->freeTables(this->swapInTables(other.size));
+    for (int s = 0; s < other.size; ++s) {
+        if (const T* value = other.valuetable[s]) {
+            this->valuetable[s] = new T();
+            this->valuetable[s]->copy(*value);
+        }
+        if (other.keytable[s] == &other.deleted) {
+            this->keytable[s] = &this->deleted;
+        } else if (other.keytable[s]) {
+            this->keytable[s] = new VnString(*other.keytable[s]);
+            ++this->count;
+        }
+    }
+}
+
+template <class T>
+VnBaseHash<T>& VnBaseHash<T>::operator=(const VnBaseHash<T>& other)
+{
+    copy(other);
+    return *this;
+}
+
+// Lends the hash's own key objects to out; its holder must release out, not clear it.
+template <class T>
+void VnBaseHash<T>::keys(VnBaseList<VnString>& out) const
+{
+    out.clear();
+    for (int s = 0; s < this->size; ++s) {
+        if (this->occupied(s))
+            pushOnto(out, this->keytable[s]);
+    }
+}
+
+template <class T>
+void VnBaseHash<T>::copykeys(VnBaseList<VnString>& out) const
+{
+    out.clear();
+    for (int s = 0; s < this->size; ++s) {
+        if (this->occupied(s)) {
+            std::unique_ptr<VnString> key(new VnString(*this->keytable[s]));
+            pushOnto(out, key.get());
+            key.release();
+        }
+    }
+}
+
+// Lends the hash's own value objects to out; its holder must release out, not clear it.
+template <class T>
+void VnBaseHash<T>::values(VnBaseList<T>& out)
+{
+    out.clear();
+    for (int s = 0; s < this->size; ++s) {
+        if (this->occupied(s))
+            pushOnto(out, this->valuetable[s]);
+    }
+}
+
+#endif

@@ -1,0 +1,372 @@
+#include "base/VnPack.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <new>
+
+#include "base/VnTypes.h"
+
+namespace {
+
+enum FieldType {
+    kInt = 1,
+    kChar = 2,
+    kString = 3,
+    kObject = 4,
+    kFloat = 5,
+    kUnsignedChar = 6,
+};
+
+const int kVersion = 1;
+
+// Deepest nested object that a reader accepts; the top-level object is
+// level 0. Deeper objects are refused like objects of the wrong class.
+const int kMaxNesting = 256;
+
+// Number of objects being read on this thread, one per active _unpack.
+// While an object at level d is read, it holds d + 1.
+thread_local int activeReads = 0;
+
+class ReadLevel {
+public:
+    ReadLevel() { ++activeReads; }
+    ~ReadLevel() { --activeReads; }
+    ReadLevel(const ReadLevel&) = delete;
+    ReadLevel& operator=(const ReadLevel&) = delete;
+};
+
+void putInt16(char* out, int value) {
+    out[0] = static_cast<char>((value >> 8) & 0xFF);
+    out[1] = static_cast<char>(value & 0xFF);
+}
+
+void putInt32(char* out, std::uint32_t value) {
+    out[0] = static_cast<char>((value >> 24) & 0xFF);
+    out[1] = static_cast<char>((value >> 16) & 0xFF);
+    out[2] = static_cast<char>((value >> 8) & 0xFF);
+    out[3] = static_cast<char>(value & 0xFF);
+}
+
+std::uint32_t byteAt(const char* data, int i) {
+    return static_cast<unsigned char>(data[i]);
+}
+
+}  // namespace
+
+int _rc_int16(char* data) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(byteAt(data, 0) << 8 | byteAt(data, 1)));
+}
+
+int _rc_int32(char* data) {
+    return static_cast<std::int32_t>(byteAt(data, 0) << 24 | byteAt(data, 1) << 16 | byteAt(data, 2) << 8 |
+                                     byteAt(data, 3));
+}
+
+VnPack::VnPack()
+    : packbuffer(nullptr),
+      packsize(0),
+      packcapacity(0),
+      xmlnode(nullptr),
+      fieldtag(0),
+      fieldtype(0),
+      consumed(0),
+      depth(0) {}
+
+VnPack::VnPack(const VnPack& other)
+    : VnBase(other),
+      packbuffer(nullptr),
+      packsize(0),
+      packcapacity(0),
+      xmlnode(nullptr),
+      fieldtag(0),
+      fieldtype(0),
+      consumed(0),
+      depth(0) {}
+
+VnPack& VnPack::operator=(const VnPack& other) {
+    VnBase::operator=(other);
+    return *this;
+}
+
+VnPack::~VnPack() { _clear(); }
+
+int VnPack::type() { return VN_TYPE_PACK; }
+
+VnString VnPack::typeXML() { return VnString(VN_XML_PACK); }
+
+char* VnPack::packContents() { return packbuffer; }
+
+int VnPack::packSize() { return packsize; }
+
+// ---------------------------------------------------------------- writing
+
+// Makes room for need bytes in all. The new capacity is four times the need
+// plus 16, so runs of small appends reallocate rarely.
+void VnPack::_grow(std::int64_t need) {
+    if (need > INT_MAX) throw std::bad_alloc();
+    if (need <= packcapacity) return;
+    const std::int64_t capacity = std::min<std::int64_t>(4 * need + 16, INT_MAX);
+    char* bigger = new char[static_cast<std::size_t>(capacity)];
+    if (packsize > 0) std::memcpy(bigger, packbuffer, static_cast<std::size_t>(packsize));
+    delete[] packbuffer;
+    packbuffer = bigger;
+    packcapacity = static_cast<int>(capacity);
+}
+
+void VnPack::_store(char* data, int count) {
+    if (data == nullptr || count <= 0) return;
+    // Bytes taken from this object's own buffer survive its growth.
+    const std::less<const char*> before;
+    const bool own = packcapacity > 0 && !before(data, packbuffer) && before(data, packbuffer + packsize);
+    const std::ptrdiff_t offset = own ? data - packbuffer : 0;
+    _grow(static_cast<std::int64_t>(packsize) + count);
+    const char* from = own ? packbuffer + offset : data;
+    std::memmove(packbuffer + packsize, from, static_cast<std::size_t>(count));
+    packsize += count;
+}
+
+void VnPack::_clear() {
+    delete[] _detach();
+}
+
+// Hands over the owned buffer (null while reading, when the buffer is the
+// caller's) and leaves the object without one.
+char* VnPack::_detach() {
+    char* owned = packcapacity > 0 ? packbuffer : nullptr;
+    packbuffer = nullptr;
+    packsize = 0;
+    packcapacity = 0;
+    return owned;
+}
+
+void VnPack::_tag(short tag, short code) {
+    char header[4];
+    putInt16(header, tag);
+    putInt16(header + 2, code);
+    _store(header, 4);
+}
+
+void VnPack::_storeInt(int value) {
+    char bytes[4];
+    putInt32(bytes, static_cast<std::uint32_t>(value));
+    _store(bytes, 4);
+}
+
+void VnPack::pack() {
+    packsize = 0;
+    _storeInt(kVersion);
+    encode();
+}
+
+void VnPack::_package() {
+    packsize = 0;
+    encode();
+}
+
+void VnPack::store(short tag, int value) {
+    _tag(tag, kInt);
+    _storeInt(value);
+}
+
+void VnPack::store(short tag, char value) {
+    _tag(tag, kChar);
+    _store(&value, 1);
+}
+
+void VnPack::store(short tag, unsigned char value) {
+    _tag(tag, kUnsignedChar);
+    char byte = static_cast<char>(value);
+    _store(&byte, 1);
+}
+
+void VnPack::store(short tag, float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    _tag(tag, kFloat);
+    _storeInt(static_cast<int>(bits));
+}
+
+void VnPack::_storeCounted(short tag, const char* text, std::int64_t length) {
+    // Header, length and text must fit before the length is written.
+    _grow(static_cast<std::int64_t>(packsize) + 8 + length);
+    _tag(tag, kString);
+    _storeInt(static_cast<int>(length));
+    _store(const_cast<char*>(text), static_cast<int>(length));
+}
+
+void VnPack::store(short tag, VnString& value) {
+    _storeCounted(tag, value.value(), value.length());
+}
+
+void VnPack::store(short tag, char* value) {
+    _storeCounted(tag, value, value == nullptr ? 0 : static_cast<std::int64_t>(std::strlen(value)));
+}
+
+void VnPack::store(short tag, VnPack& value) {
+    _tag(tag, kObject);
+    value._package();
+    _storeInt(value.type());
+    _storeInt(value.packsize);
+    _store(value.packbuffer, value.packsize);
+}
+
+void VnPack::_debug_print() {
+    for (int i = 0; i < packsize; ++i) std::cout << static_cast<int>(static_cast<signed char>(packbuffer[i])) << ' ';
+    std::cout << std::endl;
+}
+
+// ---------------------------------------------------------------- reading
+
+int VnPack::unpack(char* data, int length) {
+    if (data == nullptr || length < 4) return 1;
+    // The data may lie in this object's own buffer: release it only after.
+    const std::unique_ptr<char[]> owned(_detach());
+    if (_rc_int32(data) != kVersion) return 3;
+    if (length - 4 <= 0) return 2;
+    return _unpack(data + 4, length - 4);
+}
+
+int VnPack::_unpack(char* data, int length) {
+    // As in unpack, the data may lie in the buffer that this object owned.
+    const std::unique_ptr<char[]> owned(_detach());
+    if (activeReads <= kMaxNesting) {
+        ReadLevel level;
+        packbuffer = data;
+        packsize = length;
+        while (_readtag()) {
+            decode();
+            _yank();
+        }
+    }
+    packbuffer = nullptr;
+    packsize = 0;
+    packcapacity = 0;
+    return 0;
+}
+
+int VnPack::_readtag() {
+    if (packsize < 4) return 0;
+    fieldtag = _rc_int16(packbuffer);
+    fieldtype = _rc_int16(packbuffer + 2);
+    consumed = 0;
+    _advance(4);
+    return 1;
+}
+
+int VnPack::_matches(short tag, int code) const { return fieldtag == tag && fieldtype == code; }
+
+void VnPack::_advance(int count) {
+    packbuffer += count;
+    packsize -= count;
+}
+
+// Moves past the current field's payload of count bytes.
+void VnPack::_consume(int count) {
+    _advance(count);
+    consumed = 1;
+}
+
+// Ends the reading of the current object: nothing more is read from it.
+void VnPack::_fail() { _advance(packsize); }
+
+// The length of a counted payload that starts after lead bytes, or -1 when
+// the payload is incomplete or the length is negative or too large.
+int VnPack::_countedLength(int lead) {
+    if (packsize < lead + 4) return -1;
+    const int length = _rc_int32(packbuffer + lead);
+    if (length < 0 || length > packsize - lead - 4) return -1;
+    return length;
+}
+
+void VnPack::restore(short tag, int& value) {
+    if (!_matches(tag, kInt)) return;
+    if (packsize < 4) return _fail();
+    value = _rc_int32(packbuffer);
+    _consume(4);
+}
+
+void VnPack::restore(short tag, float& value) {
+    if (!_matches(tag, kInt) && !_matches(tag, kFloat)) return;
+    if (packsize < 4) return _fail();
+    const int word = _rc_int32(packbuffer);
+    if (fieldtype == kInt) {
+        value = static_cast<float>(word);
+    } else {
+        std::memcpy(&value, &word, sizeof value);
+    }
+    _consume(4);
+}
+
+void VnPack::restore(short tag, char& value) {
+    if (!_matches(tag, kChar)) return;
+    if (packsize < 1) return _fail();
+    value = packbuffer[0];
+    _consume(1);
+}
+
+void VnPack::restore(short tag, unsigned char& value) {
+    if (!_matches(tag, kUnsignedChar)) return;
+    if (packsize < 1) return _fail();
+    value = static_cast<unsigned char>(packbuffer[0]);
+    _consume(1);
+}
+
+void VnPack::restore(short tag, VnString& value) {
+    if (!_matches(tag, kString)) return;
+    const int length = _countedLength(0);
+    if (length < 0) return _fail();
+    // An empty string leaves the target as it was.
+    if (length > 0) value.copy(packbuffer + 4, length);
+    _consume(4 + length);
+}
+
+void VnPack::restore(short tag, VnPack& value) {
+    if (!_matches(tag, kObject)) return;
+    const int length = _countedLength(4);
+    if (length < 0 || _rc_int32(packbuffer) != value.type() || activeReads > kMaxNesting) return _fail();
+    // Keep the position locally: the target may be this object itself.
+    char* const nested = packbuffer + 8;
+    const int rest = packsize - 8 - length;
+    value._unpack(nested, length);
+    packbuffer = nested + length;
+    packsize = rest;
+    consumed = 1;
+}
+
+void VnPack::trashObj(short tag) {
+    if (!_matches(tag, kObject)) return;
+    const int length = _countedLength(4);
+    if (length < 0) return _fail();
+    _consume(8 + length);
+}
+
+// Skips an unread field by its type code; a field that cannot be skipped
+// ends the reading of the current object.
+void VnPack::_yank() {
+    if (consumed) return;
+    switch (fieldtype) {
+        case kInt:
+        case kFloat:
+            if (packsize >= 4) _consume(4);
+            break;
+        case kChar:
+        case kUnsignedChar:
+            if (packsize >= 1) _consume(1);
+            break;
+        case kString: {
+            const int length = _countedLength(0);
+            if (length >= 0) _consume(4 + length);
+            break;
+        }
+        case kObject:
+            trashObj(static_cast<short>(fieldtag));
+            break;
+        default:
+            break;
+    }
+    if (!consumed) _fail();
+}

@@ -1,0 +1,103 @@
+#ifndef VN_BASE_VNPACK_H
+#define VN_BASE_VNPACK_H
+
+#include <cstdint>
+
+#include "base/VnBase.h"
+#include "base/VnString.h"
+
+class VnPackObj;
+
+// Base of every serialisable object. A class writes its fields in encode()
+// with one store() per field, each under a small tag of its own, and reads
+// them in decode() with the matching restore() calls.
+//
+// Tagged binary form (big-endian, unaligned): a packed object is the version
+// word 1 followed by its fields; a field is a 16-bit signed tag, a 16-bit type
+// code and the payload of that type:
+//   1 int (4 bytes)            2 char (1 byte)
+//   3 string (length, bytes)   4 object (type number, length, fields)
+//   5 float (4 bytes IEEE)     6 unsigned char (1 byte)
+// A reader skips every field it does not ask for; a malformed field ends the
+// reading of the object it belongs to, and enclosing objects go on after the
+// nested object's length.
+class VnPack : public VnBase {
+public:
+    VnPack();
+    // The packing state is no part of an object's value: a copy starts with
+    // an empty pack buffer, and assignment leaves each side its own buffer.
+    VnPack(const VnPack& other);
+    VnPack& operator=(const VnPack& other);
+    virtual ~VnPack();
+
+    virtual int type();
+    virtual void encode() = 0;
+    virtual void decode() = 0;
+    virtual VnString typeXML();
+    virtual void encodeXML() = 0;
+    virtual void decodeXML() = 0;
+
+    // Writes the version word and the object's fields into the pack buffer.
+    void pack();
+    char* packContents();
+    int packSize();
+    // Reads a packed object. Results: 0 read; 1 fewer than 4 bytes (or no
+    // data) given, nothing changed; 2 version word only; 3 version not 1.
+    int unpack(char* data, int length);
+
+    void store(short tag, int value);
+    void store(short tag, char value);
+    void store(short tag, VnString& value);
+    void store(short tag, char* value);
+    void store(short tag, VnPack& value);
+    void store(short tag, float value);
+    void store(short tag, unsigned char value);
+
+    // Each reads the current field only when its tag and type code match.
+    void restore(short tag, int& value);
+    void restore(short tag, char& value);
+    void restore(short tag, unsigned char& value);
+    void restore(short tag, VnString& value);
+    void restore(short tag, VnPack& value);
+    void restore(short tag, float& value);
+
+    void _debug_print();
+
+    // Used by nested objects, containers and the message envelope.
+    void _package();
+    int _unpack(char* data, int length);
+    int _readtag();
+    void _yank();
+    void trashObj(short tag);
+    void _tag(short tag, short type);
+    void _store(char* data, int count);
+    void _clear();
+
+protected:
+    char* packbuffer;     // own buffer while writing; read position while reading
+    int packsize;         // bytes used while writing; bytes unread while reading
+    int packcapacity;     // size of the own buffer; 0 while reading
+    VnPackObj* xmlnode;   // XML node being read
+    int fieldtag;         // tag of the current field (sign-extended)
+    int fieldtype;        // type code of the current field (sign-extended)
+    int consumed;         // 1 once the current field's payload was read
+    int depth;            // indentation depth of the XML writer
+
+private:
+    void _grow(std::int64_t need);
+    char* _detach();
+    void _storeInt(int value);
+    void _storeCounted(short tag, const char* text, std::int64_t length);
+    int _matches(short tag, int code) const;
+    int _countedLength(int lead);
+    void _advance(int count);
+    void _consume(int count);
+    void _fail();
+};
+
+// Big-endian readers from any byte address: a 16-bit value sign-extended,
+// and a 32-bit value.
+int _rc_int16(char* data);
+int _rc_int32(char* data);
+
+#endif  // VN_BASE_VNPACK_H

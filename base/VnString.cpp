@@ -1,0 +1,453 @@
+#include "base/VnString.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <new>
+#include <strings.h>
+#include <utility>
+
+#include "base/VnTypes.h"
+
+namespace {
+
+// Capacity of a buffer that must hold `need` bytes: four times the need, at
+// least 16, at most INT_MAX. A need beyond INT_MAX cannot be held at all.
+int capacityFor(std::int64_t need) {
+    if (need > INT_MAX) throw std::bad_alloc();
+    const std::int64_t request = need * 4;
+    if (request <= 16) return 16;
+    return static_cast<int>(std::min<std::int64_t>(request, INT_MAX));
+}
+
+// Zeroes memory through a volatile pointer, so that the stores are kept even
+// when the memory is released right after.
+void zeroBytes(char* p, int size) {
+    volatile char* v = p;
+    for (int i = 0; i < size; ++i) v[i] = 0;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Value of a hexadecimal digit, either case; any other byte counts as 0.
+int hexDigit(char c) {
+    if (isDigit(c)) return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return 0;
+}
+
+// 1 when one of the `length` bytes of text is one of the bytes of `set`.
+int containsAny(const char* text, int length, const char* set, std::size_t setLength) {
+    for (int i = 0; i < length; ++i) {
+        if (std::memchr(set, text[i], setLength)) return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// ---- Buffer management -----------------------------------------------------
+
+void VnString::_init() {
+    _data = nullptr;
+    _length = 0;
+    _empty = '\0';
+    _size = 0;
+    _secure = 0;
+}
+
+// Releases a buffer that the string no longer uses, zeroing it first when the
+// string is secure.
+void VnString::_release(char* buffer, int size) const {
+    if (!buffer) return;
+    if (_secure) zeroBytes(buffer, size);
+    delete[] buffer;
+}
+
+// Installs a new, uninitialised buffer with room for `need` bytes and returns
+// the old one (or NULL), which the caller releases once it has read from it.
+// Nothing changes when the allocation fails.
+char* VnString::_swapBuffer(std::int64_t need) {
+    const int capacity = capacityFor(need);
+    char* fresh = new char[capacity];
+    char* old = _data;
+    _data = fresh;
+    _size = capacity;
+    return old;
+}
+
+// Every copy ends here: the text becomes the n bytes at s and a NUL. The old
+// buffer stays alive until the bytes are copied, so s may point into it.
+void VnString::_copyBytes(const char* s, std::int64_t n) {
+    const int oldSize = _size;
+    char* old = n + 1 > _size ? _swapBuffer(n + 1) : nullptr;
+    std::memmove(_data, s, n);
+    _data[n] = '\0';
+    _length = static_cast<int>(n);
+    _release(old, oldSize);
+}
+
+// Every append ends here: makes room for k more bytes after the text (growing
+// the buffer and carrying the text over), lets `write` fill them, then ends
+// the text with a NUL. The old buffer is released only after `write` ran, so
+// a source inside it (s += s) stays valid.
+template <typename Write>
+void VnString::_appendWith(std::int64_t k, Write write) {
+    const int oldSize = _size;
+    char* old = nullptr;
+    const std::int64_t need = std::int64_t(_length) + k + 1;
+    if (need > _size) {
+        old = _swapBuffer(need);
+        if (old) std::memcpy(_data, old, _length);
+    }
+    write(_data + _length);
+    _length += static_cast<int>(k);
+    _data[_length] = '\0';
+    _release(old, oldSize);
+}
+
+void VnString::_appendBytes(const char* s, std::int64_t k) {
+    _appendWith(k, [s, k](char* out) { std::memmove(out, s, k); });
+}
+
+// Appends printf text formatted straight into the string's own buffer, sized
+// for the result whatever the width or the magnitude of the number.
+template <typename... Args>
+void VnString::_appendFormatted(const char* format, Args... args) {
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    if (n < 0) throw std::bad_alloc();  // the text does not fit in an int
+    _appendWith(n, [&](char* out) { std::snprintf(out, std::size_t(n) + 1, format, args...); });
+}
+
+// ---- Construction and assignment -------------------------------------------
+
+VnString::VnString() { _init(); }
+
+VnString::VnString(const char* s) {
+    _init();
+    copy(s);
+}
+
+VnString::VnString(const char* s, int n) {
+    _init();
+    copy(s, n);
+}
+
+VnString::VnString(const VnString& o) : VnBase() {
+    _init();
+    VnString::copy(o);
+}
+
+VnString::VnString(int v) {
+    _init();
+    copy(v);
+}
+
+VnString::VnString(float v) {
+    _init();
+    copy(v);
+}
+
+VnString::~VnString() { _release(_data, _size); }
+
+int VnString::type() { return VN_TYPE_STRING; }
+
+void VnString::copy(const VnString& o) {
+    // A buffer that held a secret is wiped before the flag that protects it
+    // goes; otherwise its tail would outlive the secure flag.
+    if (_secure && !o._secure) wipe();
+    _secure = o._secure;
+    if (o._length > 0) {
+        copy(o._data, o._length);
+    } else {
+        clear();
+    }
+}
+
+void VnString::copy(const char* s) {
+    if (!s || s == _data) return;
+    _copyBytes(s, std::strlen(s));
+}
+
+void VnString::copy(const char* s, int n) {
+    if (!s || s == _data) return;
+    if (n <= 0) {
+        clear();
+        return;
+    }
+    _copyBytes(s, n);
+}
+
+void VnString::copy(int v) {
+    clear();
+    *this += v;
+}
+
+void VnString::copy(float v) {
+    clear();
+    *this += v;
+}
+
+VnString& VnString::operator=(const VnString& o) {
+    copy(o);
+    return *this;
+}
+
+VnString& VnString::operator=(VnString* p) {
+    if (p) copy(*p);
+    return *this;
+}
+
+VnString& VnString::operator=(const char* s) {
+    copy(s);
+    return *this;
+}
+
+VnString& VnString::operator=(int v) {
+    copy(v);
+    return *this;
+}
+
+// ---- Access ----------------------------------------------------------------
+
+int VnString::length() const { return _length; }
+
+int VnString::isundef() const { return _data == nullptr; }
+
+const char* VnString::value() const { return _data ? _data : &_empty; }
+
+char* VnString::copyvalue() const {
+    char* out = new char[_length + 1]();
+    const char* text = value();
+    std::memcpy(out, text, std::strlen(text));
+    return out;
+}
+
+char VnString::get(int i) const { return i >= 0 && i < _length ? _data[i] : 0; }
+
+void VnString::set(int i, char c) {
+    if (i >= 0 && i < _length) _data[i] = c;
+}
+
+void VnString::clear() {
+    if (!_data) return;
+    _length = 0;
+    _data[0] = '\0';
+}
+
+unsigned char VnString::secure() const { return _secure; }
+
+void VnString::secure(unsigned char on) { _secure = on; }
+
+void VnString::wipe() const {
+    if (_data) zeroBytes(_data, _size);
+}
+
+void VnString::_debug_info() {
+    std::cout << "VnString:" << std::endl
+              << "\tsize: " << _size << std::endl
+              << "\tlength: " << _length << std::endl
+              << "\tdata: '" << value() << "'" << std::endl;
+}
+
+// ---- Appending -------------------------------------------------------------
+
+void VnString::append(char c) { _appendBytes(&c, 1); }
+
+void VnString::append(const char* s, int n) {
+    if (s && n > 0) _appendBytes(s, n);
+}
+
+void VnString::append(const char* s) {
+    if (s && *s) _appendBytes(s, std::strlen(s));
+}
+
+VnString& VnString::operator+=(const VnString& o) {
+    if (o._length > 0) _appendBytes(o._data, o._length);
+    return *this;
+}
+
+VnString& VnString::operator+=(VnString* p) {
+    if (p) *this += *p;
+    return *this;
+}
+
+VnString& VnString::operator+=(const char* s) {
+    append(s);
+    return *this;
+}
+
+VnString& VnString::operator+=(char c) {
+    append(c);
+    return *this;
+}
+
+VnString& VnString::operator+=(int v) {
+    _appendFormatted("%d", v);
+    return *this;
+}
+
+VnString& VnString::operator+=(float v) {
+    _appendFormatted("%f", static_cast<double>(v));
+    return *this;
+}
+
+// ---- Numbers ---------------------------------------------------------------
+
+int VnString::integervalue() const { return _length > 0 ? std::atoi(_data) : 0; }
+
+float VnString::floatvalue() const {
+    return _length > 0 ? static_cast<float>(std::atof(_data)) : 0.0f;
+}
+
+void VnString::floatvalue(float v) { copy(v); }
+
+void VnString::integervalue(int value, int width) { _appendFormatted("%0*d", width, value); }
+
+void VnString::integervalue(int value, int width, char pad) {
+    char text[16];  // "%d" of any int takes at most 11 characters
+    const int length = std::snprintf(text, sizeof text, "%d", value);
+    const std::int64_t pads = std::max<std::int64_t>(0, std::int64_t(width) - length);
+    _appendWith(pads + length, [&](char* out) {
+        std::memset(out, pad, pads);
+        std::memcpy(out + pads, text, length);
+    });
+}
+
+int VnString::isinteger() const {
+    if (_length < 1) return 0;
+    if (!isDigit(_data[0]) && _data[0] != '-') return 0;
+    for (int i = 1; i < _length; ++i) {
+        if (!isDigit(_data[i])) return 0;
+    }
+    return 1;
+}
+
+int VnString::isfloat() const {
+    if (_length < 1) return 0;
+    const char first = _data[0];
+    if (!isDigit(first) && first != '-' && first != '+' && first != '.') return 0;
+    int dots = first == '.' ? 1 : 0;
+    for (int i = 1; i < _length; ++i) {
+        if (_data[i] == '.') {
+            ++dots;
+        } else if (!isDigit(_data[i])) {
+            return 0;
+        }
+    }
+    return dots <= 1 ? 1 : 0;
+}
+
+// ---- Hexadecimal -----------------------------------------------------------
+
+void VnString::hexvalue(char c) {
+    static const char digits[] = "0123456789ABCDEF";
+    const unsigned char byte = static_cast<unsigned char>(c);
+    const char pair[2] = {digits[byte >> 4], digits[byte & 0x0F]};
+    _appendBytes(pair, 2);
+}
+
+unsigned char VnString::hexchar() const {
+    if (_length == 0) return 0;
+    if (_length == 1) return static_cast<unsigned char>(hexDigit(_data[0]));
+    return static_cast<unsigned char>(hexDigit(_data[0]) * 16 + hexDigit(_data[1]));
+}
+
+int VnString::hexvalue() const {
+    std::uint32_t v = 0;  // wraps past 32 bits
+    for (int i = 0; i < _length; ++i) v = v * 16 + static_cast<std::uint32_t>(hexDigit(_data[i]));
+    return static_cast<int>(v);
+}
+
+// ---- Tests on the text -----------------------------------------------------
+
+int VnString::multiline() const { return containsAny(_data, _length, "\n\r", 2); }
+
+int VnString::haschar(char c) const { return containsAny(_data, _length, &c, 1); }
+
+int VnString::hasspace() const { return containsAny(_data, _length, " \t\n\r", 4); }
+
+// ---- Comparison ------------------------------------------------------------
+
+int VnString::compare(const VnString& o, int mode) const {
+    if (_length != o._length) return 0;
+    if (_length == 0) return 1;
+    switch (mode) {
+    case 0: return std::strcmp(_data, o._data) == 0 ? 1 : 0;
+    case 1: return strcasecmp(_data, o._data) == 0 ? 1 : 0;
+    default: return 0;
+    }
+}
+
+bool VnString::operator==(const VnString& o) const { return compare(o, 0) == 1; }
+
+bool VnString::operator!=(const VnString& o) const { return !(*this == o); }
+
+int VnString::cmp(const VnString& o) const {
+    const bool empty = _length <= 0;
+    const bool otherEmpty = o._length <= 0;
+    if (empty && otherEmpty) return 0;
+    if (otherEmpty) return 1;
+    if (empty) return -1;
+    return std::strcmp(_data, o._data);
+}
+
+bool VnString::operator<(const VnString& o) const { return cmp(o) < 0; }
+
+bool VnString::operator>(const VnString& o) const { return !(*this < o) && !(*this == o); }
+
+bool VnString::operator>=(const VnString& o) const { return !(*this < o); }
+
+bool VnString::operator<=(const VnString& o) const { return *this < o || *this == o; }
+
+// ---- Search, replacement and filtering -------------------------------------
+
+// Whether the bytes from i on, as many as o holds (fewer at the end of the
+// text), equal o by operator==. o must not be empty.
+bool VnString::_matchesAt(int i, const VnString& o) const {
+    if (_length - i < o._length) return false;  // a shorter piece has another length
+    return std::strncmp(_data + i, o._data, o._length) == 0;
+}
+
+int VnString::find(const VnString& needle) const {
+    if (needle._length <= 0) return 1;
+    for (int i = 0; i < _length; ++i) {
+        if (_matchesAt(i, needle)) return 1;
+    }
+    return 0;
+}
+
+VnString VnString::replacevalue(const VnString& from, const VnString& to) {
+    return std::as_const(*this).replacevalue(from, to);
+}
+
+VnString VnString::replacevalue(const VnString& from, const VnString& to) const {
+    if (from._length <= 0) return VnString(*this);
+    VnString result;
+    int i = 0;
+    while (i < _length) {
+        if (_matchesAt(i, from)) {
+            result += to;
+            i += from._length;
+        } else {
+            result.append(_data[i]);
+            ++i;
+        }
+    }
+    return result;
+}
+
+VnString VnString::removecontrolchars() const {
+    VnString result;
+    for (int i = 0; i < _length; ++i) {
+        const signed char c = static_cast<signed char>(_data[i]);
+        if ((c > 31 && c != 127) || c == '\t' || c == '\n' || c == '\r') result.append(_data[i]);
+    }
+    return result;
+}
+
+std::ostream& operator<<(std::ostream& os, const VnString& s) { return os << s.value(); }

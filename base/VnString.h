@@ -1,0 +1,125 @@
+#ifndef VN_BASE_VNSTRING_H
+#define VN_BASE_VNSTRING_H
+
+#include <cstdint>
+#include <iosfwd>
+
+#include "base/VnBase.h"
+
+// A byte string with an owned, NUL-terminated buffer.
+//
+// A string that was never given a value is undefined (it has no buffer); a
+// string given an empty value is defined and empty. Both have length 0,
+// compare equal and read as "". Once defined, a string keeps a buffer until
+// it is destroyed.
+//
+// A secure string zeroes every byte of a buffer before releasing it, on
+// growth and on destruction.
+//
+// The buffer grows to four times the size needed, at least 16 bytes.
+// Sizes beyond INT_MAX throw std::bad_alloc.
+class VnString : public VnBase {
+public:
+    VnString();
+    VnString(const char* s);
+    VnString(const char* s, int n);
+    VnString(const VnString& o);
+    VnString(int v);
+    VnString(float v);
+    ~VnString() override;
+
+    int type() override;
+
+    // Assignment. Only copy(const VnString&) changes the secure flag: it
+    // takes the source's flag.
+    virtual void copy(const VnString& o);
+    void copy(const char* s);
+    void copy(const char* s, int n);
+    void copy(int v);
+    void copy(float v);
+    VnString& operator=(const VnString& o);
+    VnString& operator=(VnString* p);
+    VnString& operator=(const char* s);
+    VnString& operator=(int v);
+
+    // Access.
+    int length() const;
+    int isundef() const;
+    const char* value() const;
+    char* copyvalue() const;  // the caller releases it with delete[]
+    char get(int i) const;
+    void set(int i, char c);
+    void clear();
+    unsigned char secure() const;
+    void secure(unsigned char on);
+    void wipe() const;
+    void _debug_info();
+
+    // Appending.
+    void append(char c);
+    void append(const char* s, int n);
+    void append(const char* s);
+    VnString& operator+=(const VnString& o);
+    VnString& operator+=(VnString* p);
+    VnString& operator+=(const char* s);
+    VnString& operator+=(char c);
+    VnString& operator+=(int v);
+    VnString& operator+=(float v);
+
+    // Numbers. The forms with arguments append or replace; the const forms read.
+    int integervalue() const;
+    float floatvalue() const;
+    void floatvalue(float v);
+    void integervalue(int value, int width);
+    void integervalue(int value, int width, char pad);
+    int isinteger() const;
+    int isfloat() const;
+
+    // Hexadecimal.
+    void hexvalue(char c);
+    unsigned char hexchar() const;
+    int hexvalue() const;
+
+    // Tests on the text.
+    int multiline() const;
+    int haschar(char c) const;
+    int hasspace() const;
+
+    // Comparison. Strings of length 0 are equal, defined or not, and sort first.
+    int compare(const VnString& o, int mode) const;
+    bool operator==(const VnString& o) const;
+    bool operator!=(const VnString& o) const;
+    int cmp(const VnString& o) const;
+    bool operator<(const VnString& o) const;
+    bool operator>(const VnString& o) const;
+    bool operator>=(const VnString& o) const;
+    bool operator<=(const VnString& o) const;
+
+    // Search, replacement and filtering.
+    int find(const VnString& needle) const;
+    VnString replacevalue(const VnString& from, const VnString& to);
+    VnString replacevalue(const VnString& from, const VnString& to) const;
+    VnString removecontrolchars() const;
+
+private:
+    void _init();
+    bool _matchesAt(int i, const VnString& o) const;
+    char* _swapBuffer(std::int64_t need);
+    void _copyBytes(const char* s, std::int64_t n);
+    void _appendBytes(const char* s, std::int64_t k);
+    template <typename Write>
+    void _appendWith(std::int64_t k, Write write);
+    template <typename... Args>
+    void _appendFormatted(const char* format, Args... args);
+    void _release(char* buffer, int size) const;
+
+    char* _data;
+    int _length;
+    char _empty;
+    int _size;
+    unsigned char _secure;
+};
+
+std::ostream& operator<<(std::ostream& os, const VnString& s);
+
+#endif

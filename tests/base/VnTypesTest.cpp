@@ -1,0 +1,67 @@
+#include "base/VnTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/VnPack.h"
+#include "base/VnString.h"
+#include "base/VnPackage.h"
+
+namespace {
+
+// VnPack itself cannot be built: this subclass adds only the codecs.
+struct PlainPack : VnPack {
+    void encode() override {}
+    void decode() override {}
+    void encodeXML() override {}
+    void decodeXML() override {}
+};
+
+struct Answers {
+    int number;          // asked of the class itself
+    int numberViaBase;   // asked through a VnBase* (and a VnPack* for packables)
+    std::string xml;     // empty for classes that are not packable
+    std::string xmlViaPack;
+};
+
+template <class T>
+Answers askPackable() {
+    T object;
+    VnPack* pack = &object;
+    EXPECT_EQ(pack->type(), static_cast<VnBase*>(&object)->type());
+    return {object.type(), pack->type(), object.typeXML().value(), pack->typeXML().value()};
+}
+
+template <class T>
+Answers askPlain() {
+    T object;
+    VnBase* base = &object;
+    return {object.type(), base->type(), "", ""};
+}
+
+struct Row {
+    const char* cls;
+    Answers (*ask)();
+    int number;       // wire constants: literals, never the named constants
+    const char* xml;  // "" for classes that are not packable
+};
+
+const Row kRows[] = {
+    {"VnPack", askPackable<PlainPack>, 71, "pack"},
+    {"VnString", askPlain<VnString>, 72, ""},
+    {"VnPackage", askPlain<VnPackage>, 167, ""},
+};
+
+}  // namespace
+
+TEST(VnTypes, EveryClassAnswersItsNumberAndName) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.cls);
+        const Answers answers = row.ask();
+        EXPECT_EQ(answers.number, row.number);
+        EXPECT_EQ(answers.numberViaBase, row.number);
+        EXPECT_EQ(answers.xml, row.xml);
+        EXPECT_EQ(answers.xmlViaPack, row.xml);
+    }
+}

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <new>
 
+#include <expat.h>
+
+#include "base/VnPackObj.h"
 #include "base/VnTypes.h"
+#include "system/VnFile.h"
 
 namespace {
 
@@ -117,13 +122,16 @@ void VnPack::_grow(std::int64_t need) {
     packcapacity = static_cast<int>(capacity);
 }
 
-void VnPack::_store(char* data, int count) {
+void VnPack::_store(char* data, int count) { _append(data, count, 0); }
+
+// Appends count bytes, making room for spare bytes more after them. The bytes
+// may lie in this object's own buffer: they survive its growth.
+void VnPack::_append(const char* data, int count, int spare) {
     if (data == nullptr || count <= 0) return;
-    // Bytes taken from this object's own buffer survive its growth.
     const std::less<const char*> before;
     const bool own = packcapacity > 0 && !before(data, packbuffer) && before(data, packbuffer + packsize);
     const std::ptrdiff_t offset = own ? data - packbuffer : 0;
-    _grow(static_cast<std::int64_t>(packsize) + count);
+    _grow(static_cast<std::int64_t>(packsize) + count + spare);
     const char* from = own ? packbuffer + offset : data;
     std::memmove(packbuffer + packsize, from, static_cast<std::size_t>(count));
     packsize += count;
@@ -369,4 +377,292 @@ void VnPack::_yank() {
             break;
     }
     if (!consumed) _fail();
+}
+
+// ---------------------------------------------------------------- XML writing
+
+namespace {
+
+const char kVersionElement[] = "version";
+const char kTopName[] = "undef_obj";
+
+}  // namespace
+
+// Appends text followed by one zero byte that packsize does not count.
+void VnPack::_storeXML(char* text, int count) {
+    if (text == nullptr || count <= 0) return;
+    _append(text, count, 1);
+    packbuffer[packsize] = '\0';
+}
+
+void VnPack::_storeXMLText(const char* text, int length) { _storeXML(const_cast<char*>(text), length); }
+
+void VnPack::_storeXMLText(const char* text) { _storeXMLText(text, static_cast<int>(std::strlen(text))); }
+
+void VnPack::_storeTabs() {
+    for (int i = 0; i < depth; ++i) _storeXMLText("\t", 1);
+}
+
+// Writes "&", "<" and ">" as entities, every other byte as it is.
+void VnPack::_storeEscaped(const char* text, int length) {
+    int start = 0;
+    for (int i = 0; i < length; ++i) {
+        const char* entity = text[i] == '&' ? "&amp;" : text[i] == '<' ? "&lt;" : text[i] == '>' ? "&gt;" : nullptr;
+        if (entity == nullptr) continue;
+        _storeXMLText(text + start, i - start);
+        _storeXMLText(entity);
+        start = i + 1;
+    }
+    _storeXMLText(text + start, length - start);
+}
+
+// A tag: before, the element name, after.
+void VnPack::_storeTag(const char* before, const VnString& name, const char* after) {
+    _storeXMLText(before);
+    _storeXMLText(name.value(), name.length());
+    _storeXMLText(after);
+}
+
+// One line: the element with its text.
+void VnPack::_storeElement(const VnString& name, const char* text, int length) {
+    _storeTabs();
+    _storeTag("<", name, ">");
+    _storeEscaped(text, length);
+    _storeTag("</", name, ">\n");
+}
+
+// The object block at the current depth, its fields one level deeper, and
+// end after its closing tag.
+void VnPack::_storeObjectBlock(const char* end) {
+    _storeTabs();
+    _storeTag("<object type = '", typeXML(), "'>\n");
+    ++depth;
+    encodeXML();
+    --depth;
+    _storeTabs();
+    _storeXMLText("</object>");
+    _storeXMLText(end);
+}
+
+void VnPack::packXML() {
+    packsize = 0;
+    depth = 0;
+    storeXML(VnString(kVersionElement), 1);
+    _storeObjectBlock("");
+}
+
+void VnPack::_packageXML() {
+    packsize = 0;
+    _storeObjectBlock("\n");
+}
+
+void VnPack::_tagXML(const VnString& /*name*/, short /*type*/) {}
+
+void VnPack::storeXML(const VnString& name, VnString& value) { _storeElement(name, value.value(), value.length()); }
+
+void VnPack::storeXML(const VnString& name, char* value) {
+    _storeElement(name, value == nullptr ? "" : value, value == nullptr ? 0 : static_cast<int>(std::strlen(value)));
+}
+
+void VnPack::storeXML(const VnString& name, int value) {
+    VnString text(value);
+    storeXML(name, text);
+}
+
+// The signed code of the byte, so that every byte value reads back.
+void VnPack::storeXML(const VnString& name, char value) {
+    VnString text(static_cast<int>(static_cast<signed char>(value)));
+    storeXML(name, text);
+}
+
+void VnPack::storeXML(const VnString& name, unsigned char value) {
+    VnString text(value != 0 ? "1" : "0");
+    storeXML(name, text);
+}
+
+void VnPack::storeXML(const VnString& name, float value) {
+    VnString text(value);
+    storeXML(name, text);
+}
+
+// The element on lines of its own around the nested object's block, which
+// the nested object writes into its own buffer one level deeper.
+void VnPack::storeXML(const VnString& name, VnPack& value) {
+    _storeTabs();
+    _storeTag("<", name, ">\n");
+    value.depth = depth + 1;
+    value._packageXML();
+    _storeXML(value.packbuffer, value.packsize);
+    _storeTabs();
+    _storeTag("</", name, ">\n");
+}
+
+// ---------------------------------------------------------------- XML reading
+
+namespace {
+
+struct ParserFree {
+    void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
+};
+
+// The documents carry no document type declaration; one is refused before
+// it could declare entities.
+void refuseDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    XML_StopParser(static_cast<VnPackObjList*>(data)->parser, XML_FALSE);
+}
+
+// Sets xmlnode for the time of one decodeXML.
+class NodeScope {
+public:
+    NodeScope(VnPackObj*& field, VnPackObj* node) : field(field), saved(field) { field = node; }
+    ~NodeScope() { field = saved; }
+    NodeScope(const NodeScope&) = delete;
+    NodeScope& operator=(const NodeScope&) = delete;
+
+private:
+    VnPackObj*& field;
+    VnPackObj* saved;
+};
+
+}  // namespace
+
+int VnPack::unpackXML(char* data, int length) {
+    const std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+    if (!parser) return 5;
+    VnPackObjList stack;
+    std::unique_ptr<VnPackObj> root(new VnPackObj());
+    if (!stack.push(root.get())) throw std::bad_alloc();
+    root.release();
+    stack.parser = parser.get();
+    XML_SetUserData(parser.get(), &stack);
+    XML_SetElementHandler(parser.get(), VnPackStartElement, VnPackEndElement);
+    XML_SetCharacterDataHandler(parser.get(), VnPackData);
+    XML_SetStartDoctypeDeclHandler(parser.get(), refuseDoctype);
+    if (data == nullptr || length < 0) length = 0;
+    const bool parsed = XML_Parse(parser.get(), data, length, 1) == XML_STATUS_OK;
+    stack.parser = nullptr;
+    // Reading replaces the pack buffer, as in unpack; the text may have lain
+    // in it, but the tree holds all that is read from here on.
+    _clear();
+    if (!parsed) return 4;
+
+    root.reset(stack.shift());
+    if (!root) return 5;
+    VnString* version = root->variables().get(VnString(kVersionElement));
+    if (version == nullptr) return 1;
+    if (version->integervalue() != kVersion) return 3;
+    _unpackXML(root->elements().get(VnString(kTopName)));
+    return 0;
+}
+
+int VnPack::_unpackXML(VnPackObj* node) {
+    if (node == nullptr) return 0;
+    const NodeScope scope(xmlnode, node);
+    decodeXML();
+    return 0;
+}
+
+VnString* VnPack::_variable(const VnString& name) {
+    return xmlnode == nullptr ? nullptr : xmlnode->variables().get(name);
+}
+
+int VnPack::restoreXML(const VnString& name, VnString& value) {
+    VnString* text = _variable(name);
+    if (text == nullptr) return 0;
+    value.copy(*text);
+    return 1;
+}
+
+int VnPack::restoreXML(const VnString& name, int& value) {
+    VnString* text = _variable(name);
+    if (text == nullptr) return 0;
+    value = text->integervalue();
+    return 1;
+}
+
+int VnPack::restoreXML(const VnString& name, unsigned char& value) {
+    VnString* text = _variable(name);
+    if (text == nullptr) return 0;
+    value = text->integervalue() != 0 ? 1 : 0;
+    return 1;
+}
+
+int VnPack::restoreXML(const VnString& name, float& value) {
+    VnString* text = _variable(name);
+    if (text == nullptr) return 0;
+    value = text->floatvalue();
+    return 1;
+}
+
+// An integer text ("-" optional, then digits) is the code of the byte, taken
+// modulo 256; any other text gives its first byte; an empty text gives
+// nothing.
+int VnPack::restoreXML(const VnString& name, char& value) {
+    VnString* text = _variable(name);
+    if (text == nullptr || text->length() == 0) return 0;
+    const char* bytes = text->value();
+    const int length = text->length();
+    const int sign = bytes[0] == '-' ? 1 : 0;
+    int code = 0;
+    int i = sign;
+    for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i) code = (code * 10 + (bytes[i] - '0')) % 256;
+    if (i == length && length > sign) {
+        if (sign) code = (256 - code) % 256;
+        value = static_cast<char>(static_cast<unsigned char>(code));
+    } else {
+        value = bytes[0];
+    }
+    return 1;
+}
+
+int VnPack::restoreXML(const VnString& name, VnPack& value) {
+    if (xmlnode == nullptr) return 0;
+    VnPackObj* node = xmlnode->elements().get(name);
+    if (node == nullptr) return 0;
+    value._unpackXML(node);
+    return 1;
+}
+
+// ---------------------------------------------------------------- archive files
+
+namespace {
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Opens path with mode, then has the object write itself with write and puts
+// its pack buffer into the file. The number of bytes when all were written
+// and the file closed cleanly, else 0.
+int writeArchive(VnPack& object, const VnString& path, const char* mode, void (VnPack::*write)()) {
+    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.value(), mode));
+    if (!file) return 0;
+    (object.*write)();
+    const int count = object.packSize();
+    const std::size_t written = count > 0 ? std::fwrite(object.packContents(), 1, std::size_t(count), file.get()) : 0;
+    const bool closed = std::fclose(file.release()) == 0;
+    return written == std::size_t(std::max(count, 0)) && closed ? count : 0;
+}
+
+}  // namespace
+
+int VnPack::archive(const VnString& filename) { return writeArchive(*this, filename, "wb", &VnPack::pack); }
+
+int VnPack::archiveXML(const VnString& filename) { return writeArchive(*this, filename, "w", &VnPack::packXML); }
+
+int VnPack::recover(const VnString& filename) {
+    if (!VnFile::exists(filename)) return 0;
+    const VnString bytes = VnFile::load(filename);
+    // The reader only reads the bytes it is given.
+    return unpack(const_cast<char*>(bytes.value()), bytes.length()) == 0 ? bytes.length() : 0;
+}
+
+int VnPack::recoverXML(const VnString& filename) {
+    if (!VnFile::exists(filename)) return 0;
+    // A document has two top-level elements; one element around them makes
+    // it well-formed.
+    VnString text("<pack>\n");
+    text += VnFile::load(filename);
+    text += "\n</pack>";
+    return unpackXML(const_cast<char*>(text.value()), text.length()) == 0 ? text.length() : 0;
 }

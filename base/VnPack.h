@@ -21,6 +21,13 @@ class VnPackObj;
 // A reader skips every field it does not ask for; a malformed field ends the
 // reading of the object it belongs to, and enclosing objects go on after the
 // nested object's length.
+//
+// XML form (encodeXML/decodeXML with storeXML/restoreXML): the line
+// "<version>1</version>", then the object block: "<object type = '", the
+// typeXML(), "'>", one line per field, "</object>". A field is an element
+// named by the field; a nested object's block sits inside its element, one
+// TAB deeper per level. The reader parses the whole text into a tree of
+// VnPackObj nodes first; fields are then looked up by name.
 class VnPack : public VnBase {
 public:
     VnPack();
@@ -61,6 +68,41 @@ public:
     void restore(short tag, VnPack& value);
     void restore(short tag, float& value);
 
+    // Writes the XML document of this object into the pack buffer; the text
+    // is followed by one zero byte that packSize() does not count.
+    void packXML();
+    // Reads the object from a whole XML text. Results: 0 read; 1 no version
+    // element at the top; 3 version not 1; 4 not well-formed XML or nested
+    // too deep; 5 no parser or no tree.
+    int unpackXML(char* data, int length);
+
+    void storeXML(const VnString& name, int value);
+    void storeXML(const VnString& name, char value);
+    void storeXML(const VnString& name, unsigned char value);
+    void storeXML(const VnString& name, float value);
+    void storeXML(const VnString& name, VnString& value);
+    void storeXML(const VnString& name, char* value);
+    void storeXML(const VnString& name, VnPack& value);
+
+    // Each answers 1 when the element was found and read, else 0 and the
+    // target is left unchanged.
+    int restoreXML(const VnString& name, int& value);
+    int restoreXML(const VnString& name, char& value);
+    int restoreXML(const VnString& name, unsigned char& value);
+    int restoreXML(const VnString& name, float& value);
+    int restoreXML(const VnString& name, VnString& value);
+    int restoreXML(const VnString& name, VnPack& value);
+
+    // Archive files. archive and archiveXML answer the bytes written, or 0
+    // when the file does not open or a write or the close fails. recover
+    // answers the file's length and recoverXML the file's length plus 15 (the
+    // wrapping element it reads the document in) when the object was read,
+    // else 0.
+    int archive(const VnString& filename);
+    int recover(const VnString& filename);
+    int archiveXML(const VnString& filename);
+    int recoverXML(const VnString& filename);
+
     void _debug_print();
 
     // Used by nested objects, containers and the message envelope.
@@ -72,6 +114,12 @@ public:
     void _tag(short tag, short type);
     void _store(char* data, int count);
     void _clear();
+
+    // Used by nested objects and containers in the XML form.
+    void _packageXML();
+    int _unpackXML(VnPackObj* node);
+    void _storeXML(char* text, int count);
+    void _tagXML(const VnString& name, short type);
 
 protected:
     char* packbuffer;     // own buffer while writing; read position while reading
@@ -85,6 +133,7 @@ protected:
 
 private:
     void _grow(std::int64_t need);
+    void _append(const char* data, int count, int spare);
     char* _detach();
     void _storeInt(int value);
     void _storeCounted(short tag, const char* text, std::int64_t length);
@@ -93,6 +142,14 @@ private:
     void _advance(int count);
     void _consume(int count);
     void _fail();
+    void _storeXMLText(const char* text);
+    void _storeXMLText(const char* text, int length);
+    void _storeTabs();
+    void _storeTag(const char* before, const VnString& name, const char* after);
+    void _storeEscaped(const char* text, int length);
+    void _storeElement(const VnString& name, const char* text, int length);
+    void _storeObjectBlock(const char* end);
+    VnString* _variable(const VnString& name);
 };
 
 // Big-endian readers from any byte address: a 16-bit value sign-extended,

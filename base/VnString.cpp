@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -298,10 +299,22 @@ VnString& VnString::operator+=(float v) {
 
 // ---- Numbers ---------------------------------------------------------------
 
-int VnString::integervalue() const { return _length > 0 ? std::atoi(_data) : 0; }
+// As atoi, except that a number beyond 32 bits keeps its low 32 bits instead
+// of being undefined.
+int VnString::integervalue() const {
+    if (_length <= 0) return 0;
+    return static_cast<int>(static_cast<std::uint32_t>(std::strtol(_data, nullptr, 10)));
+}
 
+// As atof narrowed to float; a value beyond the float range becomes an
+// infinity, as IEEE rounding gives, without an out-of-range conversion.
 float VnString::floatvalue() const {
-    return _length > 0 ? static_cast<float>(std::atof(_data)) : 0.0f;
+    if (_length <= 0) return 0.0f;
+    const double d = std::strtod(_data, nullptr);
+    const double overflow = 0x1.ffffffp127;  // FLT_MAX plus half a unit rounds up to infinity
+    if (d >= overflow) return HUGE_VALF;
+    if (d <= -overflow) return -HUGE_VALF;
+    return static_cast<float>(d);
 }
 
 void VnString::floatvalue(float v) { copy(v); }

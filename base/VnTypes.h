@@ -249,5 +249,6 @@ constexpr int VN_TYPE_RANGE             = 89;
 constexpr int VN_TYPE_PACK_OBJ          = 156;
 constexpr int VN_TYPE_PACKAGE           = 167;
 constexpr int VN_TYPE_MEDIATOR          = 200000;
+constexpr const char VN_XML_MEDIATOR[] = "mediator";  // its own typeXML, though it is not a VnPack
 
 #endif  // VN_BASE_VNTYPES_H

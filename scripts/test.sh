@@ -7,6 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 vn_install_deps
 jobs=$(nproc)
 
+# The umbrella header must name every public header.
+for header in $(cd "$root" && ls base/*.h expression/*.h system/*.h job/*.h farm/*.h net/*.h 2>/dev/null); do
+  grep -q "#include \"$header\"" "$root/vn.h" || { echo "vn.h does not include $header"; exit 1; }
+done
+
 build="$root/build/test"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVN_SANITIZE=ON -DVN_WERROR=ON
 cmake --build "$build" -j"$jobs"

@@ -4,9 +4,20 @@
 
 #include <string>
 
+#include "base/VnError.h"
 #include "base/VnPack.h"
-#include "base/VnString.h"
+#include "base/VnPackObj.h"
 #include "base/VnPackage.h"
+#include "base/VnIntHash.h"
+#include "base/VnString.h"
+#include "base/VnStringHash.h"
+#include "base/VnStringList.h"
+#include "expression/VnExpression.h"
+#include "expression/VnReference.h"
+#include "expression/VnScalar.h"
+#include "system/VnDir.h"
+#include "system/VnFile.h"
+#include "system/VnMacro.h"
 
 namespace {
 
@@ -40,6 +51,13 @@ Answers askPlain() {
     return {object.type(), base->type(), "", ""};
 }
 
+// VnDir is built on a path; a missing one lists nothing.
+Answers askDir() {
+    VnDir dir("");
+    VnBase* base = &dir;
+    return {dir.type(), base->type(), "", ""};
+}
+
 struct Row {
     const char* cls;
     Answers (*ask)();
@@ -50,7 +68,21 @@ struct Row {
 const Row kRows[] = {
     {"VnPack", askPackable<PlainPack>, 71, "pack"},
     {"VnString", askPlain<VnString>, 72, ""},
+    {"VnPackObj", askPlain<VnPackObj>, 156, ""},
     {"VnPackage", askPlain<VnPackage>, 167, ""},
+    {"VnFile", askPackable<VnFile>, 105, "file"},
+    {"VnFileList", askPackable<VnFileList>, 119, "file_list"},
+    {"VnDir", askDir, 78, ""},
+    {"VnStringList", askPackable<VnStringList>, 55, "string_list"},
+    {"VnStringHash", askPackable<VnStringHash>, 56, "string_hash"},
+    {"VnIntHash", askPackable<VnIntHash>, 176, "int_hash"},
+    {"VnMacro", askPackable<VnMacro>, 98, "macro"},
+    {"VnError", askPackable<VnError>, 175, "err"},
+    {"VnOldError", askPackable<VnOldError>, 52, "error"},
+    {"VnExpression", askPackable<VnExpression>, 65, "expression"},
+    {"VnExpressionList", askPackable<VnExpressionList>, 66, "expression_list"},
+    {"VnReference", askPackable<VnReference>, 180, "reference"},
+    {"VnScalar", askPlain<VnScalar>, 73, ""},
 };
 
 }  // namespace

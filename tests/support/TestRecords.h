@@ -2,13 +2,13 @@
 #define VN_TESTS_SUPPORT_TESTRECORDS_H
 
 // Small packable records shared by the tests, fuzz targets and benchmarks.
-// Their XML operations are empty.
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "base/VnPack.h"
+#include "base/VnPackObj.h"
 #include "base/VnString.h"
 #include "base/VnTypes.h"
 
@@ -22,7 +22,8 @@ constexpr char TEST_XML_ITEM_LIST[] = "test_item_list";
 
 // A packable list written like the library's lists: the count under tag 1,
 // then each element under tag 10 (a string field for VnString, an object
-// field for a record).
+// field for a record). In XML every element is "item"; they read back as
+// "item", "item1", "item2" ... while the node holds the name.
 template <class T, int Number, const char* Name>
 class TestList : public VnPack {
 public:
@@ -50,8 +51,19 @@ public:
         }
     }
 
-    void encodeXML() override {}
-    void decodeXML() override {}
+    void encodeXML() override {
+        for (auto& item : items) storeXML(VnString("item"), *item);
+    }
+
+    void decodeXML() override {
+        for (int i = 0;; ++i) {
+            VnString name("item");
+            if (i > 0) name += i;
+            if (!xmlnode->variables().get(name) && !xmlnode->elements().get(name)) break;
+            items.push_back(std::make_unique<T>());
+            restoreXML(name, *items.back());
+        }
+    }
 };
 
 // Written exactly like the library's string list (class 55).
@@ -100,8 +112,24 @@ public:
         restore(6, active);
     }
 
-    void encodeXML() override {}
-    void decodeXML() override {}
+    void encodeXML() override {
+        storeXML(VnString("id"), id);
+        storeXML(VnString("grade"), grade);
+        storeXML(VnString("name"), name);
+        if (child) storeXML(VnString("child"), *child);
+        storeXML(VnString("weight"), weight);
+        storeXML(VnString("active"), active);
+    }
+
+    void decodeXML() override {
+        restoreXML(VnString("id"), id);
+        restoreXML(VnString("grade"), grade);
+        restoreXML(VnString("name"), name);
+        if (!child && xmlnode->elements().get(VnString("child"))) child = std::make_unique<TestItem>();
+        if (child) restoreXML(VnString("child"), *child);
+        restoreXML(VnString("weight"), weight);
+        restoreXML(VnString("active"), active);
+    }
 };
 
 using TestItemList = TestList<TestItem, TEST_TYPE_ITEM_LIST, TEST_XML_ITEM_LIST>;
@@ -137,8 +165,23 @@ public:
         restore(6, flag);
     }
 
-    void encodeXML() override {}
-    void decodeXML() override {}
+    void encodeXML() override {
+        storeXML(VnString("number"), number);
+        storeXML(VnString("letter"), letter);
+        storeXML(VnString("text"), text);
+        storeXML(VnString("item"), item);
+        storeXML(VnString("ratio"), ratio);
+        storeXML(VnString("flag"), flag);
+    }
+
+    void decodeXML() override {
+        restoreXML(VnString("number"), number);
+        restoreXML(VnString("letter"), letter);
+        restoreXML(VnString("text"), text);
+        restoreXML(VnString("item"), item);
+        restoreXML(VnString("ratio"), ratio);
+        restoreXML(VnString("flag"), flag);
+    }
 };
 
 #endif  // VN_TESTS_SUPPORT_TESTRECORDS_H

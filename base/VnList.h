@@ -1,0 +1,134 @@
+#ifndef VN_BASE_VNLIST_H
+#define VN_BASE_VNLIST_H
+
+#include <memory>
+#include <new>
+
+#include "base/VnBaseList.h"
+#include "base/VnPack.h"
+#include "base/VnPackObj.h"
+#include "base/VnString.h"
+
+// An owning list (VnBaseList) that is also a packable object (VnPack).
+//
+// Binary form: the element count as an int field under tag 1, then every element under tag 10,
+// first to last. XML form: every element as a child named "item"; the reader finds them again
+// as "item", "item1", "item2", ... Either reader appends to the elements already held.
+//
+// T is VnString, packed as a string field or text element, or a class derived from VnPack
+// with a default constructor, packed as a nested object. The overloads of store, restore,
+// storeXML and restoreXML choose between the two.
+//
+// type() and typeXML() stay pure: a typed list (VN_DECLARE_LIST below) fixes them.
+template <class T>
+class VnList : public VnBaseList<T>, public VnPack
+{
+public:
+    VnList() = default;
+    ~VnList() override = default;
+
+    // Copies the elements deeply; each list keeps its own packing state.
+    VnList<T>& operator=(const VnList<T>& other);
+
+    void encode() override;
+    void decode() override;
+    void encodeXML() override;
+    void decodeXML() override;
+
+private:
+    // Hands a new element to the list, which owns it from then on.
+    void append(std::unique_ptr<T>& element);
+    // Calls write with every element in order. A null slot is written as a default element,
+    // so the count written stays true.
+    template <class F>
+    void eachElement(F write);
+};
+
+template <class T>
+VnList<T>& VnList<T>::operator=(const VnList<T>& other)
+{
+    VnBaseList<T>::operator=(other);
+    VnPack::operator=(other);
+    return *this;
+}
+
+template <class T>
+void VnList<T>::append(std::unique_ptr<T>& element)
+{
+    if (!this->push(element.get()))
+        throw std::bad_alloc();
+    element.release();
+}
+
+template <class T>
+template <class F>
+void VnList<T>::eachElement(F write)
+{
+    for (int i = 0; i < this->length(); ++i) {
+        if (T* element = this->get(i)) {
+            write(*element);
+        } else {
+            T blank;
+            write(blank);
+        }
+    }
+}
+
+template <class T>
+void VnList<T>::encode()
+{
+    store(1, this->length());
+    eachElement([this](T& element) { store(10, element); });
+}
+
+// Called for each field header of the list's run; the count field starts the reading of the
+// elements. Every element takes a field header of its own, so the count cannot make the list
+// outgrow its data.
+template <class T>
+void VnList<T>::decode()
+{
+    int count = 0;
+    restore(1, count);
+    for (int taken = 0; taken < count && _readtag(); ++taken) {
+        std::unique_ptr<T> element(new T());
+        restore(10, *element);
+        append(element);
+        _yank();
+    }
+}
+
+template <class T>
+void VnList<T>::encodeXML()
+{
+    const VnString name("item");
+    eachElement([this, &name](T& element) { storeXML(name, element); });
+}
+
+template <class T>
+void VnList<T>::decodeXML()
+{
+    if (!xmlnode)
+        return;
+    VnString name("item");
+    for (int n = 1; xmlnode->elements().get(name) || xmlnode->variables().get(name); ++n) {
+        std::unique_ptr<T> element(new T());
+        restoreXML(name, *element);
+        append(element);
+        name = "item";
+        name += n;
+    }
+}
+
+// Defines the typed list class Name of Element elements with its class number and XML name.
+// Everything is inline, so the line may stand in a header that many sources include.
+#define VN_DECLARE_LIST(Name, Element, Number, XmlName)               \
+    class Name : public VnList<Element>                               \
+    {                                                                 \
+    public:                                                           \
+        Name() = default;                                             \
+        ~Name() override = default;                                   \
+        int type() override { return Number; }                        \
+        VnString typeXML() override { return VnString(XmlName); }     \
+    };
+
+#endif

@@ -1,0 +1,95 @@
+#ifndef VN_SYSTEM_VNFILE_H
+#define VN_SYSTEM_VNFILE_H
+
+#include "base/VnList.h"
+#include "base/VnPack.h"
+#include "base/VnString.h"
+#include "base/VnTypes.h"
+
+// One file as a packable record: the last component of the path it was read
+// from, that path and the file's whole contents, so that files can travel in
+// messages.
+//
+// Binary form: name under tag 0, source under tag 2, data under tag 1, in that
+// order. XML form: the elements "name", "source" and "data".
+//
+// The static helpers are the library's file services. None of them writes a
+// message: each answers with a result value or an empty text.
+class VnFile : public VnPack {
+public:
+    VnFile();
+    // An empty record, then read(path).
+    explicit VnFile(const VnString& path);
+    ~VnFile() override;
+
+    int type() override;
+    VnString typeXML() override;
+    void encode() override;
+    void decode() override;
+    void encodeXML() override;
+    void decodeXML() override;
+
+    // Takes the whole contents of an existing regular file that opens, with
+    // its name and path; otherwise changes nothing.
+    void read(const VnString& path);
+    // Saves the contents to path (see save).
+    void write(const VnString& path);
+
+    VnString& name();
+    VnString& source();
+    VnString& data();
+    const VnString& name() const;
+    const VnString& source() const;
+    const VnString& data() const;
+
+    // 1 when the path is a regular file (a link to one counts), else 0.
+    static int exists(const VnString& path);
+    // Creates a missing file empty, then stamps its access and modification
+    // times with the current time. 1 when the file exists afterwards, else 0.
+    static int touch(const VnString& path);
+    // 1 when the file opens for appending (a missing file is created), else 0.
+    static int writable(const VnString& path);
+    // Modification time in seconds since 1970-01-01 00:00 UTC; 0 when the
+    // status cannot be read.
+    static long modified(const VnString& path);
+    // Deletes the file: 1 on success, else 0.
+    static int remove(const VnString& path);
+    // Kept for callers on systems with hidden files; they do nothing here.
+    static int hidden(const VnString& path);
+    static int clearhidden(const VnString& path);
+
+    // The whole contents; "" when the path is not a regular file or does not
+    // open. Every byte value is kept.
+    static VnString load(const VnString& path);
+    // Replaces the file's contents by the bytes of text (the file is created
+    // when missing). Does nothing when the file cannot be opened.
+    static void save(const VnString& path, const VnString& text);
+    // Adds the bytes of text at the end of the file (created when missing).
+    static void append(const VnString& path, const VnString& text);
+    // Appends to out the bytes from offset pos (0 when negative) to the end
+    // of the file. Returns the offset just past the last byte read, or -1
+    // when the path is not a regular file or does not open.
+    static int loadpos(const VnString& path, int pos, VnString& out);
+
+    // The bytes after the last "/"; the whole path without one.
+    static VnString filename(const VnString& path);
+    // The bytes before the last "/"; "" without one, or when it is the
+    // path's first byte.
+    static VnString dirbase(const VnString& path);
+    // "vorn", the process id, "u", the counter and ".tmp"; then the counter
+    // grows by one. The name has no directory part.
+    static VnString uniquefile();
+
+    // Numbers the names that uniquefile makes; starts at 0.
+    static int _file_unique;
+
+private:
+    VnString _name;
+    VnString _source;
+    VnString _data;
+};
+
+// A packable list of files.
+VN_DECLARE_LIST(VnFileList, VnFile, VN_TYPE_FILE_LIST, VN_XML_FILE_LIST)
+
+#endif  // VN_SYSTEM_VNFILE_H

@@ -4,8 +4,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <unordered_map>
 
 #include "base/VnBaseList.h"
 #include "base/VnString.h"
@@ -22,11 +25,12 @@
 //
 // A path reaches at most 32 distinct slots, and every key with one hash value shares one path,
 // so a crowded path is not always cured by growing. When growing no longer pays, a key whose
-// path is full is stored at the first free slot after its home slot instead; searches finish
-// with that linear scan whenever a path is used up without meeting an empty slot.
+// path is full goes "beyond its path": into any free slot, taken from a cursor that only moves
+// forward, and an index from the key to that slot remembers it. A search consults the index
+// only when it used up a path without meeting an empty slot. So however many keys share one
+// hash value, every operation costs at most one path walk and one index look-up.
 template <class V, bool OwnsValues>
-class VnHashTable
-{
+class VnHashTable {
 public:
     VnHashTable(const VnHashTable&) = delete;
     VnHashTable& operator=(const VnHashTable&) = delete;
@@ -53,8 +57,9 @@ protected:
     };
     // Puts new tables of n empty slots in place and answers the old ones for the caller to free.
     Tables swapInTables(int n);
-    static void freeTables(const Tables& t)
-    {
+    // Puts the given tables in place and answers the ones they replace.
+    Tables swapTables(const Tables& t);
+    static void freeTables(const Tables& t) {
         delete[] t.keys;
         delete[] t.values;
     }
@@ -66,20 +71,31 @@ protected:
     int size = 0;
     int count = 0;
 
+    // The keys stored beyond their paths, by index key (see indexKey), with their slots, and the
+    // slot from which the search for a free slot for the next such key starts.
+    using Overflow = std::unordered_map<std::string, int>;
+    Overflow overflow;
+    int freeCursor = 0;
+
 private:
     static constexpr int kInitialSize = 17;
     static constexpr int kMaxSize = INT_MAX / 2;
     static constexpr int kGrowthRounds = 3;
     // Offsets repeat with period 64 in i, and attempts 31 to 63 look at the home slot, so any
     // attempt past 64 revisits a slot already seen: walks stop there with the same result.
+    // For the same reason walks go from attempt 30 straight to attempt 64.
     static constexpr int kDistinctAttempts = 65;
+    static constexpr int kLastShift = 30;
 
     int attempts() const { return size / 2 < kDistinctAttempts ? size / 2 : kDistinctAttempts; }
+    static int nextAttempt(int i) { return i == kLastShift ? kDistinctAttempts - 1 : i + 1; }
     int slotOf(std::uint32_t h, int i) const;
     int placeFor(const VnString& key) const;
     int find(const VnString& key) const;
-    int scanFor(std::uint32_t h, const VnString& key) const;
-    int firstFree(std::uint32_t h) const;
+    static std::string indexKey(const VnString& key);
+    int slotBeyondPath(const VnString& key) const;
+    void forgetBeyondPath(int s);
+    int nextFreeSlot();
     void store(int s, V value, VnString* key);
     void place(V value, VnString* key);
     void placeBeyondPath(V value, VnString* key);
@@ -90,34 +106,35 @@ private:
 };
 
 template <class V, bool OwnsValues>
-VnHashTable<V, OwnsValues>::VnHashTable()
-{
+VnHashTable<V, OwnsValues>::VnHashTable() {
     swapInTables(kInitialSize);
 }
 
 template <class V, bool OwnsValues>
-VnHashTable<V, OwnsValues>::~VnHashTable()
-{
+VnHashTable<V, OwnsValues>::~VnHashTable() {
     clear();
     freeTables({keytable, valuetable, size});
 }
 
 template <class V, bool OwnsValues>
-typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapInTables(int n)
-{
+typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapInTables(int n) {
     std::unique_ptr<VnString*[]> keys(new VnString*[n]());
     V* values = new V[n]();
+    return swapTables({keys.release(), values, n});
+}
+
+template <class V, bool OwnsValues>
+typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapTables(const Tables& t) {
     const Tables old = {keytable, valuetable, size};
-    keytable = keys.release();
-    valuetable = values;
-    size = n;
+    keytable = t.keys;
+    valuetable = t.values;
+    size = t.size;
     return old;
 }
 
 // The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
 template <class V, bool OwnsValues>
-std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const
-{
+std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const {
     const char* bytes = key.value();
     std::uint32_t h = 0;
     std::uint32_t m = 1;
@@ -129,66 +146,82 @@ std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const
 }
 
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::slotOf(std::uint32_t h, int i) const
-{
+int VnHashTable<V, OwnsValues>::slotOf(std::uint32_t h, int i) const {
     const int shift = i % 64;
-    const std::uint32_t offset = (i == 0 || shift > 30) ? 0u : (2u << shift);
+    const std::uint32_t offset = (i == 0 || shift > kLastShift) ? 0u : (2u << shift);
     return static_cast<int>((h + offset) % static_cast<std::uint32_t>(size));
 }
 
 // The slot where key belongs: the slot of an equal key, else the first deleted slot on its
-// path, else the first empty one on its path; -1 when the path holds none of these. An equal
-// key is looked for past deleted slots, so one key never lives in two slots.
+// path, else the first empty one on its path; -1 when there is none of these. An equal key is
+// looked for past deleted slots, so one key never lives in two slots. A walk that meets an
+// empty slot has seen every slot an equal key can be in: a key goes beyond its path only when
+// the path has no empty slot, and slots become empty again only when the whole table does.
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::placeFor(const VnString& key) const
-{
+int VnHashTable<V, OwnsValues>::placeFor(const VnString& key) const {
     const std::uint32_t h = _key(key);
     int reusable = -1;
-    for (int i = 0; i < attempts(); ++i) {
+    for (int i = 0; i < attempts(); i = nextAttempt(i)) {
         const int s = slotOf(h, i);
-        if (!keytable[s])
-            return reusable >= 0 ? reusable : s;
+        if (!keytable[s]) return reusable >= 0 ? reusable : s;
         if (keytable[s] == &deleted) {
-            if (reusable < 0)
-                reusable = s;
+            if (reusable < 0) reusable = s;
         } else if (*keytable[s] == key) {
             return s;
         }
     }
-    const int s = scanFor(h, key);
+    const int s = slotBeyondPath(key);
     return s >= 0 ? s : reusable;
 }
 
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::find(const VnString& key) const
-{
-    if (count < 1)
-        return -1;
+int VnHashTable<V, OwnsValues>::find(const VnString& key) const {
+    if (count < 1) return -1;
     const int s = placeFor(key);
     return s >= 0 && occupied(s) ? s : -1;
 }
 
-// Linear search from the home slot for a key stored beyond its full path. Such a key went to
-// the first free slot after its home slot, and the slots in between have not been empty since
-// (slots become empty only when every slot does), so an empty slot ends the search.
+// The key under which the overflow index holds key: its bytes, with every byte after the
+// first zero byte set to zero. Keys compare equal when they have equal lengths and equal text
+// up to the first zero byte, so two keys have one index key exactly when they are equal.
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::scanFor(std::uint32_t h, const VnString& key) const
-{
-    for (int n = 0, s = slotOf(h, 0); n < size; ++n, s = (s + 1) % size) {
-        if (!keytable[s])
-            return -1;
-        if (keytable[s] != &deleted && *keytable[s] == key)
-            return s;
-    }
-    return -1;
+std::string VnHashTable<V, OwnsValues>::indexKey(const VnString& key) {
+    const char* bytes = key.value();
+    const std::size_t length = static_cast<std::size_t>(key.length());
+    const void* zero = std::memchr(bytes, 0, length);
+    std::string index(bytes,
+                      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : length);
+    index.resize(length, '\0');
+    return index;
 }
 
+// The slot of the key stored beyond its path that equals key; -1 when there is none.
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::firstFree(std::uint32_t h) const
-{
-    for (int n = 0, s = slotOf(h, 0); n < size; ++n, s = (s + 1) % size) {
-        if (!occupied(s))
-            return s;
+int VnHashTable<V, OwnsValues>::slotBeyondPath(const VnString& key) const {
+    if (overflow.empty()) return -1;
+    const auto found = overflow.find(indexKey(key));
+    return found != overflow.end() ? found->second : -1;
+}
+
+// Drops slot s from the overflow index when it holds a key stored beyond its path.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::forgetBeyondPath(int s) {
+    if (overflow.empty()) return;
+    const auto found = overflow.find(indexKey(*keytable[s]));
+    if (found != overflow.end() && found->second == s) overflow.erase(found);
+}
+
+// The next slot from the cursor on that holds no key (empty or deleted); -1 when every slot
+// is occupied. The cursor moves only forward and wraps round. Below the size cap, keys go
+// beyond their paths only while fewer than a quarter of the slots are occupied (else the table
+// grows first), so the cursor meets free slots often enough: a search costs amortised O(1)
+// however many keys go that way.
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::nextFreeSlot() {
+    for (int n = 0; n < size; ++n) {
+        const int s = freeCursor;
+        freeCursor = (freeCursor + 1) % size;
+        if (!occupied(s)) return s;
     }
     return -1;
 }
@@ -196,13 +229,10 @@ int VnHashTable<V, OwnsValues>::firstFree(std::uint32_t h) const
 // Puts value and key into slot s. An entry already there has an equal key: its value (when the
 // table owns values) and its key object are destroyed, unless they are the very objects given.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key)
-{
+void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key) {
     if (occupied(s)) {
-        if (valuetable[s] != value)
-            destroyValue(s);
-        if (keytable[s] != key)
-            delete keytable[s];
+        if (valuetable[s] != value) destroyValue(s);
+        if (keytable[s] != key) delete keytable[s];
     } else {
         ++count;
     }
@@ -211,40 +241,34 @@ void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key)
 }
 
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::_set(V value, VnString* key)
-{
+int VnHashTable<V, OwnsValues>::_set(V value, VnString* key) {
     const int s = key ? placeFor(*key) : -1;
-    if (s < 0)
-        return 0;
+    if (s < 0) return 0;
     store(s, value, key);
     return 1;
 }
 
-// Stores a new key whose path has no free slot at the first free slot from its home slot.
+// Stores a new key whose path has no free slot in the next free slot, and indexes it there.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key)
-{
-    const int s = firstFree(_key(*key));
+void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key) {
+    const int s = nextFreeSlot();
     if (s < 0)  // every slot occupied: only possible at the size cap
         throw std::bad_alloc();
+    overflow.insert_or_assign(indexKey(*key), s);
     store(s, value, key);
 }
 
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::place(V value, VnString* key)
-{
-    if (!_set(value, key))
-        placeBeyondPath(value, key);
+void VnHashTable<V, OwnsValues>::place(V value, VnString* key) {
+    if (!_set(value, key)) placeBeyondPath(value, key);
 }
 
 // Grows while the table is crowded enough for growth to free a path, at most a few rounds;
 // a key that still has no place goes beyond its path. So keys sharing one hash value are all
 // stored, and the table stays in proportion to its entries.
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::set(V value, VnString* key)
-{
-    if (!key || size < 1)
-        return 0;
+int VnHashTable<V, OwnsValues>::set(V value, VnString* key) {
+    if (!key || size < 1) return 0;
     for (int rounds = 0; !_set(value, key); ++rounds) {
         if (rounds == kGrowthRounds || !growthPays()) {
             placeBeyondPath(value, key);
@@ -256,8 +280,7 @@ int VnHashTable<V, OwnsValues>::set(V value, VnString* key)
 }
 
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::set(V value, const VnString& key)
-{
+int VnHashTable<V, OwnsValues>::set(V value, const VnString& key) {
     std::unique_ptr<VnString> own(new VnString(key));
     set(value, own.get());
     own.release();
@@ -265,20 +288,18 @@ int VnHashTable<V, OwnsValues>::set(V value, const VnString& key)
 }
 
 template <class V, bool OwnsValues>
-V VnHashTable<V, OwnsValues>::get(const VnString& key) const
-{
+V VnHashTable<V, OwnsValues>::get(const VnString& key) const {
     const int s = find(key);
     return s >= 0 ? valuetable[s] : V();
 }
 
 // Hands the value to the caller, destroys the key and marks the slot deleted.
 template <class V, bool OwnsValues>
-V VnHashTable<V, OwnsValues>::remove(const VnString& key)
-{
+V VnHashTable<V, OwnsValues>::remove(const VnString& key) {
     const int s = find(key);
-    if (s < 0)
-        return V();
+    if (s < 0) return V();
     const V value = valuetable[s];
+    forgetBeyondPath(s);
     delete keytable[s];
     keytable[s] = &deleted;
     valuetable[s] = V();
@@ -287,47 +308,55 @@ V VnHashTable<V, OwnsValues>::remove(const VnString& key)
 }
 
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::grownSize(int size)
-{
+int VnHashTable<V, OwnsValues>::grownSize(int size) {
     const std::int64_t grown = static_cast<std::int64_t>(size) * 4 + std::rand() % 100 + 1;
     return grown < kMaxSize ? static_cast<int>(grown) : kMaxSize;
 }
 
 // Moves every entry, key and value objects as they are, into larger tables. Deleted slots
-// are dropped.
+// are dropped, and the keys stored beyond their paths are placed and indexed anew. Should the
+// index run out of memory, the old tables, which still hold every entry, are put back.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::resize()
-{
+void VnHashTable<V, OwnsValues>::resize() {
     const Tables old = swapInTables(grownSize(size));
+    const int oldCount = count;
+    const int oldCursor = freeCursor;
+    Overflow oldOverflow;
+    oldOverflow.swap(overflow);
     count = 0;
-    for (int s = 0; s < old.size; ++s) {
-        if (old.keys[s] && old.keys[s] != &deleted)
-            place(old.values[s], old.keys[s]);
+    freeCursor = 0;
+    try {
+        for (int s = 0; s < old.size; ++s) {
+            if (old.keys[s] && old.keys[s] != &deleted) place(old.values[s], old.keys[s]);
+        }
+    } catch (...) {
+        freeTables(swapTables(old));
+        count = oldCount;
+        freeCursor = oldCursor;
+        overflow.swap(oldOverflow);
+        throw;
     }
     freeTables(old);
 }
 
 // Destroys the value of slot s when the table owns its values; the caller resets the slot.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::destroyValue(int s)
-{
-    if constexpr (OwnsValues)
-        delete valuetable[s];
+void VnHashTable<V, OwnsValues>::destroyValue(int s) {
+    if constexpr (OwnsValues) delete valuetable[s];
 }
 
 // Empties every slot, destroying the keys and, when asked, the values; the size stays.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::emptySlots(bool destroyValues)
-{
+void VnHashTable<V, OwnsValues>::emptySlots(bool destroyValues) {
     for (int s = 0; s < size; ++s) {
-        if (destroyValues)
-            destroyValue(s);
+        if (destroyValues) destroyValue(s);
         valuetable[s] = V();
-        if (occupied(s))
-            delete keytable[s];
+        if (occupied(s)) delete keytable[s];
         keytable[s] = nullptr;
     }
     count = 0;
+    overflow.clear();
+    freeCursor = 0;
 }
 
 // A hash from string keys to heap objects of class T. The hash owns its keys and its values:
@@ -338,8 +367,7 @@ void VnHashTable<V, OwnsValues>::emptySlots(bool destroyValues)
 //
 // T needs a virtual destructor, and for copy a default constructor and copy(const T&).
 template <class T>
-class VnBaseHash : public VnHashTable<T*, true>
-{
+class VnBaseHash : public VnHashTable<T*, true> {
     using Table = VnHashTable<T*, true>;
 
 public:
@@ -348,15 +376,15 @@ public:
     VnBaseHash(VnBaseHash&&) = delete;
     VnBaseHash& operator=(VnBaseHash&&) = delete;
 
-    using Table::set;
-    using Table::get;
-    using Table::remove;
-    using Table::clear;
-    using Table::release;
-    using Table::length;
-    using Table::_set;
     using Table::_key;
+    using Table::_set;
+    using Table::clear;
+    using Table::get;
+    using Table::length;
+    using Table::release;
+    using Table::remove;
     using Table::resize;
+    using Table::set;
 
     void copy(const VnBaseHash<T>& other);
     VnBaseHash<T>& operator=(const VnBaseHash<T>& other);
@@ -367,19 +395,17 @@ public:
 
 private:
     template <class E>
-    static void pushOnto(VnBaseList<E>& out, E* element)
-    {
-        if (!out.push(element))
-            throw std::bad_alloc();
+    static void pushOnto(VnBaseList<E>& out, E* element) {
+        if (!out.push(element)) throw std::bad_alloc();
     }
 };
 
-// A deep copy, slot for slot: the copy meets its entries in the same order as other.
+// A deep copy, slot for slot: the copy meets its entries in the same order as other, and
+// copies its overflow index and free-slot cursor, which refer to the same slots.
 template <class T>
-void VnBaseHash<T>::copy(const VnBaseHash<T>& other)
-{
-    if (&other == this)
-        return;
+void VnBaseHash<T>::copy(const VnBaseHash<T>& other) {
+    if (&other == this) return;
+    typename Table::Overflow index(other.overflow);  // copied first: it may run out of memory
     this->clear();
     this->freeTables(this->swapInTables(other.size));
     for (int s = 0; s < other.size; ++s) {
@@ -394,29 +420,27 @@ void VnBaseHash<T>::copy(const VnBaseHash<T>& other)
             ++this->count;
         }
     }
+    this->overflow.swap(index);
+    this->freeCursor = other.freeCursor;
 }
 
 template <class T>
-VnBaseHash<T>& VnBaseHash<T>::operator=(const VnBaseHash<T>& other)
-{
+VnBaseHash<T>& VnBaseHash<T>::operator=(const VnBaseHash<T>& other) {
     copy(other);
     return *this;
 }
 
 // Lends the hash's own key objects to out; its holder must release out, not clear it.
 template <class T>
-void VnBaseHash<T>::keys(VnBaseList<VnString>& out) const
-{
+void VnBaseHash<T>::keys(VnBaseList<VnString>& out) const {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
-        if (this->occupied(s))
-            pushOnto(out, this->keytable[s]);
+        if (this->occupied(s)) pushOnto(out, this->keytable[s]);
     }
 }
 
 template <class T>
-void VnBaseHash<T>::copykeys(VnBaseList<VnString>& out) const
-{
+void VnBaseHash<T>::copykeys(VnBaseList<VnString>& out) const {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
         if (this->occupied(s)) {
@@ -429,12 +453,10 @@ void VnBaseHash<T>::copykeys(VnBaseList<VnString>& out) const
 
 // Lends the hash's own value objects to out; its holder must release out, not clear it.
 template <class T>
-void VnBaseHash<T>::values(VnBaseList<T>& out)
-{
+void VnBaseHash<T>::values(VnBaseList<T>& out) {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
-        if (this->occupied(s))
-            pushOnto(out, this->valuetable[s]);
+        if (this->occupied(s)) pushOnto(out, this->valuetable[s]);
     }
 }
 

@@ -15,8 +15,7 @@
 //
 // T needs a virtual destructor, and for copy() a default constructor and copy(const T&).
 template <class T>
-class VnBaseList
-{
+class VnBaseList {
 public:
     VnBaseList() = default;
     VnBaseList(const VnBaseList&) = delete;  // lists are copied deeply, only by copy and operator=
@@ -49,8 +48,7 @@ private:
 };
 
 template <class T>
-VnBaseList<T>::~VnBaseList()
-{
+VnBaseList<T>::~VnBaseList() {
     clear();
     delete[] data;
 }
@@ -58,14 +56,11 @@ VnBaseList<T>::~VnBaseList()
 // Doubles the slot array plus one, keeping every slot index. Answers 0, leaving the list
 // as it was, when the array cannot be allocated or would pass INT_MAX slots.
 template <class T>
-int VnBaseList<T>::grow()
-{
+int VnBaseList<T>::grow() {
     const long long wanted = 2LL * capacity + 1;
-    if (wanted > INT_MAX)
-        return 0;
+    if (wanted > INT_MAX) return 0;
     T** slots = new (std::nothrow) T*[static_cast<std::size_t>(wanted)]();
-    if (!slots)
-        return 0;
+    if (!slots) return 0;
     for (int s = first; s <= last; ++s)
         slots[s] = data[s];
     delete[] data;
@@ -77,56 +72,44 @@ int VnBaseList<T>::grow()
 // Growth depends on last, not on length: slots freed by shift are reused only after
 // clear or release.
 template <class T>
-int VnBaseList<T>::push(T* p)
-{
-    if (last + 1 >= capacity && !grow())
-        return 0;
+int VnBaseList<T>::push(T* p) {
+    if (last + 1 >= capacity && !grow()) return 0;
     data[++last] = p;
     return 1;
 }
 
 template <class T>
-T* VnBaseList<T>::get(int i) const
-{
-    if (i < 0 || i >= length())
-        return nullptr;
+T* VnBaseList<T>::get(int i) const {
+    if (i < 0 || i >= length()) return nullptr;
     return data[first + i];
 }
 
 template <class T>
-T* VnBaseList<T>::shift()
-{
-    if (length() <= 0)
-        return nullptr;
+T* VnBaseList<T>::shift() {
+    if (length() <= 0) return nullptr;
     return data[first++];
 }
 
 template <class T>
-T* VnBaseList<T>::pop()
-{
-    if (length() <= 0)
-        return nullptr;
+T* VnBaseList<T>::pop() {
+    if (length() <= 0) return nullptr;
     return data[last--];
 }
 
 template <class T>
-T* VnBaseList<T>::top()
-{
-    if (length() <= 0)
-        return nullptr;
+T* VnBaseList<T>::top() {
+    if (length() <= 0) return nullptr;
     return data[last];
 }
 
 template <class T>
-void VnBaseList<T>::release()
-{
+void VnBaseList<T>::release() {
     first = 0;
     last = -1;
 }
 
 template <class T>
-void VnBaseList<T>::clear()
-{
+void VnBaseList<T>::clear() {
     for (int s = first; s <= last; ++s)
         delete data[s];
     release();
@@ -135,8 +118,7 @@ void VnBaseList<T>::clear()
 // A null element of other is copied as a null. If an element cannot be made or stored, the
 // exception passes to the caller and the elements copied so far stay in this list.
 template <class T>
-void VnBaseList<T>::copy(const VnBaseList<T>& other)
-{
+void VnBaseList<T>::copy(const VnBaseList<T>& other) {
     if (&other == this)  // clearing first would leave nothing to copy
         return;
     clear();
@@ -147,24 +129,20 @@ void VnBaseList<T>::copy(const VnBaseList<T>& other)
             element.reset(new T());
             element->copy(*source);
         }
-        if (!push(element.get()))
-            throw std::bad_alloc();
+        if (!push(element.get())) throw std::bad_alloc();
         element.release();
     }
 }
 
 template <class T>
-VnBaseList<T>& VnBaseList<T>::operator=(const VnBaseList<T>& other)
-{
+VnBaseList<T>& VnBaseList<T>::operator=(const VnBaseList<T>& other) {
     copy(other);
     return *this;
 }
 
 template <class T>
-T* VnBaseList<T>::remove(int i)
-{
-    if (i < 0 || i >= length())
-        return nullptr;
+T* VnBaseList<T>::remove(int i) {
+    if (i < 0 || i >= length()) return nullptr;
     const int s = first + i;
     T* removed = data[s];
     for (int k = s + 1; k <= last; ++k)
@@ -175,31 +153,24 @@ T* VnBaseList<T>::remove(int i)
 
 // The element that stood at index i is not deleted; it is no longer the list's.
 template <class T>
-int VnBaseList<T>::set(T* p, int i)
-{
-    if (i < 0 || i >= length())
-        return 0;
+int VnBaseList<T>::set(T* p, int i) {
+    if (i < 0 || i >= length()) return 0;
     data[first + i] = p;
     return 1;
 }
 
 template <class T>
-void VnBaseList<T>::sort(int (*cmp)(T*, T*))
-{
-    if (length() > 1)
-        _sort(first, last, cmp);
+void VnBaseList<T>::sort(int (*cmp)(T*, T*)) {
+    if (length() > 1) _sort(first, last, cmp);
 }
 
 // Quicksort of slots lo to hi, both included. Not stable. The smaller side of each partition
 // is sorted by recursion and the larger one by the loop, so the recursion stays logarithmic
 // in depth however uneven the partitions are.
 template <class T>
-void VnBaseList<T>::_sort(int lo, int hi, int (*cmp)(T*, T*))
-{
-    if (lo < first)
-        lo = first;
-    if (hi > last)
-        hi = last;
+void VnBaseList<T>::_sort(int lo, int hi, int (*cmp)(T*, T*)) {
+    if (lo < first) lo = first;
+    if (hi > last) hi = last;
     while (lo < hi) {
         const int p = partition(lo, hi, cmp);
         if (p - lo <= hi - p) {
@@ -216,20 +187,17 @@ void VnBaseList<T>::_sort(int lo, int hi, int (*cmp)(T*, T*))
 // pivot's final slot. The element under test is always cmp's first argument, the pivot its
 // second; elements that rank alike with the pivot are passed over by both scans.
 template <class T>
-int VnBaseList<T>::partition(int lo, int hi, int (*cmp)(T*, T*))
-{
+int VnBaseList<T>::partition(int lo, int hi, int (*cmp)(T*, T*)) {
     const int mid = lo + ((hi - lo) >> 1);
     T* pivot = data[mid];
     data[mid] = data[lo];  // slot lo is now the hole
     while (lo < hi) {
         while (lo < hi && cmp(data[hi], pivot) >= 0)
             --hi;
-        if (lo != hi)
-            data[lo++] = data[hi];
+        if (lo != hi) data[lo++] = data[hi];
         while (lo < hi && cmp(data[lo], pivot) <= 0)
             ++lo;
-        if (lo != hi)
-            data[hi--] = data[lo];
+        if (lo != hi) data[hi--] = data[lo];
     }
     data[lo] = pivot;
     return lo;

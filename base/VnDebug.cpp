@@ -23,7 +23,9 @@ std::tm localNow() {
 }
 
 // Weekly files number the weeks of the year from 0 (1 to 7 January) to 52.
-int weekOfYear() { return localNow().tm_yday / 7; }
+int weekOfYear() {
+    return localNow().tm_yday / 7;
+}
 
 VnString twoDigits(int n) {
     VnString text;
@@ -35,11 +37,17 @@ VnString twoDigits(int n) {
 
 VnDebug::VnDebug() : _filename(nullptr), _mode(0) {}
 
-VnDebug::~VnDebug() { delete _filename; }
+VnDebug::~VnDebug() {
+    delete _filename;
+}
 
-void VnDebug::mode(int m) { _mode = m; }
+void VnDebug::mode(int m) {
+    _mode = m;
+}
 
-int VnDebug::mode() { return _mode; }
+int VnDebug::mode() {
+    return _mode;
+}
 
 void VnDebug::filename(const VnString& name) {
     if (!_filename) _filename = new VnString(name);
@@ -52,8 +60,8 @@ void VnDebug::unlock() {}
 // Each of the header's items is written on its own, like any other item.
 VnDebug& VnDebug::mark() {
     const std::tm now = localNow();
-    *this << "[" << kMonths[now.tm_mon] << now.tm_mday << ", " << now.tm_year + 1900 << " "
-          << now.tm_hour << ":" << twoDigits(now.tm_min) << ":" << twoDigits(now.tm_sec) << "] ";
+    *this << "[" << kMonths[now.tm_mon] << now.tm_mday << ", " << now.tm_year + 1900 << " " << now.tm_hour
+          << ":" << twoDigits(now.tm_min) << ":" << twoDigits(now.tm_sec) << "] ";
     // Zeroed and given one byte less than its size, the buffer always holds a
     // terminated name, truncated if need be; a failure leaves it empty.
     char host[1024] = {};
@@ -61,27 +69,49 @@ VnDebug& VnDebug::mark() {
     return *this << host << " : ";
 }
 
-VnDebug& VnDebug::operator<<(const VnString& s) { return _write(s); }
+VnDebug& VnDebug::operator<<(const VnString& s) {
+    return _write(s);
+}
 
-VnDebug& VnDebug::operator<<(char* s) { return *this << static_cast<const char*>(s); }
+VnDebug& VnDebug::operator<<(char* s) {
+    return *this << static_cast<const char*>(s);
+}
 
-VnDebug& VnDebug::operator<<(const char* s) { return s ? _write(s) : *this; }
+VnDebug& VnDebug::operator<<(const char* s) {
+    return s ? _write(s) : *this;
+}
 
-VnDebug& VnDebug::operator<<(char c) { return _write(c); }
+VnDebug& VnDebug::operator<<(char c) {
+    return _write(c);
+}
 
-VnDebug& VnDebug::operator<<(int n) { return _write(n); }
+VnDebug& VnDebug::operator<<(int n) {
+    return _write(n);
+}
 
-VnDebug& VnDebug::operator<<(unsigned int n) { return _write(n); }
+VnDebug& VnDebug::operator<<(unsigned int n) {
+    return _write(n);
+}
 
-VnDebug& VnDebug::operator<<(long n) { return _write(n); }
+VnDebug& VnDebug::operator<<(long n) {
+    return _write(n);
+}
 
-VnDebug& VnDebug::operator<<(unsigned long n) { return _write(n); }
+VnDebug& VnDebug::operator<<(unsigned long n) {
+    return _write(n);
+}
 
-VnDebug& VnDebug::operator<<(long long n) { return _write(n); }
+VnDebug& VnDebug::operator<<(long long n) {
+    return _write(n);
+}
 
-VnDebug& VnDebug::operator<<(float x) { return _write(x); }
+VnDebug& VnDebug::operator<<(float x) {
+    return _write(x);
+}
 
-VnDebug& VnDebug::operator<<(double x) { return _write(x); }
+VnDebug& VnDebug::operator<<(double x) {
+    return _write(x);
+}
 
 std::ofstream* VnDebug::_stream() {
     if (!_filename || _filename->length() == 0) return nullptr;

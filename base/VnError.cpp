@@ -120,7 +120,9 @@ VnError::VnError() : number(0) {}
 
 VnError::VnError(int number) : number(number) {}
 
-VnError::VnError(const VnError& other) : VnPack(other), number(0) { copy(other); }
+VnError::VnError(const VnError& other) : VnPack(other), number(0) {
+    copy(other);
+}
 
 VnError::~VnError() = default;
 
@@ -135,17 +137,29 @@ void VnError::copy(const VnError& other) {
     values.copy(other.values);
 }
 
-VnString VnError::value() const { return values.parse(errorText(number)); }
+VnString VnError::value() const {
+    return values.parse(errorText(number));
+}
 
-void VnError::value(int number) { this->number = number; }
+void VnError::value(int number) {
+    this->number = number;
+}
 
-int VnError::integervalue() const { return number; }
+int VnError::integervalue() const {
+    return number;
+}
 
-void VnError::set(const VnString& name, const VnString& value) { values.set(name, value); }
+void VnError::set(const VnString& name, const VnString& value) {
+    values.set(name, value);
+}
 
-int VnError::type() { return VN_TYPE_ERROR; }
+int VnError::type() {
+    return VN_TYPE_ERROR;
+}
 
-VnString VnError::typeXML() { return VnString(VN_XML_ERROR); }
+VnString VnError::typeXML() {
+    return VnString(VN_XML_ERROR);
+}
 
 void VnError::encode() {
     store(1, number);
@@ -173,7 +187,9 @@ VnOldError::VnOldError() = default;
 
 VnOldError::VnOldError(const VnString& text) : _value(text) {}
 
-VnOldError::VnOldError(const VnOldError& other) : VnPack(other) { copy(other); }
+VnOldError::VnOldError(const VnOldError& other) : VnPack(other) {
+    copy(other);
+}
 
 VnOldError::~VnOldError() = default;
 
@@ -182,23 +198,41 @@ VnOldError& VnOldError::operator=(const VnOldError& other) {
     return *this;
 }
 
-void VnOldError::copy(const VnOldError& other) { _value = other._value; }
+void VnOldError::copy(const VnOldError& other) {
+    _value = other._value;
+}
 
-const VnString& VnOldError::value() const { return _value; }
+const VnString& VnOldError::value() const {
+    return _value;
+}
 
-void VnOldError::value(const VnString& text) { _value = text; }
+void VnOldError::value(const VnString& text) {
+    _value = text;
+}
 
-int VnOldError::type() { return VN_TYPE_OLD_ERROR; }
+int VnOldError::type() {
+    return VN_TYPE_OLD_ERROR;
+}
 
-VnString VnOldError::typeXML() { return VnString(VN_XML_OLD_ERROR); }
+VnString VnOldError::typeXML() {
+    return VnString(VN_XML_OLD_ERROR);
+}
 
-void VnOldError::encode() { store(1, _value); }
+void VnOldError::encode() {
+    store(1, _value);
+}
 
-void VnOldError::decode() { restore(1, _value); }
+void VnOldError::decode() {
+    restore(1, _value);
+}
 
-void VnOldError::encodeXML() { storeXML("value", _value); }
+void VnOldError::encodeXML() {
+    storeXML("value", _value);
+}
 
-void VnOldError::decodeXML() { restoreXML("value", _value); }
+void VnOldError::decodeXML() {
+    restoreXML("value", _value);
+}
 
 // ---------------------------------------------------------------- FATALERROR
 
@@ -208,8 +242,14 @@ void FATALERROR(int number) {
     std::exit(1);
 }
 
-void FATALERROR(char* text) { endWith("OldError: ", text); }
+void FATALERROR(char* text) {
+    endWith("OldError: ", text);
+}
 
-void FATALERROR(const char* text) { endWith("OldError: ", text); }
+void FATALERROR(const char* text) {
+    endWith("OldError: ", text);
+}
 
-void FATALERROR(VnString text) { endWith("OldError: ", text.value()); }
+void FATALERROR(VnString text) {
+    endWith("OldError: ", text.value());
+}

@@ -8,7 +8,8 @@
 #include "base/VnPackObj.h"
 #include "base/VnString.h"
 
-// An owning string-keyed hash (VnBaseHash) that is also a packable object (VnPack).
+// The packing of a string-keyed hash, shared by VnHash (values on the heap) and VnDataHash
+// (values held in the table).
 //
 // Binary form: the number of entries as an int field under tag 1, then per entry the key as a
 // string field under tag 10 and the value under tag 30. XML form: per entry a "key" text
@@ -17,13 +18,100 @@
 // grew, so equal hashes may write them in different orders. Either reader stores each pair
 // with set, keeping the entries already held (a repeated key keeps the later value).
 //
+// Hash is the packable hash. It answers writtenValue(slot), the value of an occupied slot to
+// write or null when the entry is not written, and readPair(read), which makes an empty key
+// and a default value, lets read fill them and stores the pair.
+template <class Hash>
+class VnHashPacking {
+public:
+    static void encode(Hash& hash);
+    static void decode(Hash& hash);
+    static void encodeXML(Hash& hash);
+    static void decodeXML(Hash& hash);
+
+private:
+    // Calls write with every written entry in slot order; the walk ends after the last entry.
+    template <class Write>
+    static void eachEntry(Hash& hash, Write write);
+};
+
+template <class Hash>
+template <class Write>
+void VnHashPacking<Hash>::eachEntry(Hash& hash, Write write) {
+    int met = 0;
+    for (int s = 0; s < hash.size && met < hash.count; ++s) {
+        if (!hash.occupied(s)) continue;
+        ++met;
+        if (auto* value = hash.writtenValue(s)) write(*hash.keytable[s], *value);
+    }
+}
+
+template <class Hash>
+void VnHashPacking<Hash>::encode(Hash& hash) {
+    hash.store(1, hash.count);
+    eachEntry(hash, [&hash](VnString& key, auto& value) {
+        hash.store(10, key);
+        hash.store(30, value);
+    });
+}
+
+// A pair is the next two fields, taken by position; a field of the wrong tag or type leaves
+// the key empty or the value as constructed. Every pair takes a field header of its own, so
+// the count cannot make the hash outgrow its data.
+template <class Hash>
+void VnHashPacking<Hash>::decode(Hash& hash) {
+    int n = 0;
+    hash.restore(1, n);
+    for (int k = 0; k < n && hash._readtag(); ++k) {
+        hash.readPair([&hash](VnString& key, auto& value) {
+            hash.restore(10, key);
+            hash._yank();
+            hash._readtag();
+            hash.restore(30, value);
+        });
+        hash._yank();
+    }
+}
+
+template <class Hash>
+void VnHashPacking<Hash>::encodeXML(Hash& hash) {
+    const VnString keyName("key");
+    const VnString elementName("element");
+    eachEntry(hash, [&](VnString& key, auto& value) {
+        hash.storeXML(keyName, key);
+        hash.storeXML(elementName, value);
+    });
+}
+
+// The first pair whose key is missing ends the reading, even when later pairs are present.
+template <class Hash>
+void VnHashPacking<Hash>::decodeXML(Hash& hash) {
+    VnPackObj* node = hash.xmlnode;
+    if (!node) return;
+    VnString keyName("key");
+    VnString elementName("element");
+    for (int n = 1; node->variables().get(keyName) || node->elements().get(keyName); ++n) {
+        hash.readPair([&](VnString& key, auto& value) {
+            hash.restoreXML(keyName, key);
+            hash.restoreXML(elementName, value);
+        });
+        keyName = "key";
+        keyName += n;
+        elementName = "element";
+        elementName += n;
+    }
+}
+
+// An owning string-keyed hash (VnBaseHash) that is also a packable object (VnPack), packed as
+// VnHashPacking says. An entry whose value is null counts towards the number of entries but
+// is not written.
+//
 // T is VnString, packed as a string field or text element, or a class derived from VnPack
 // with a default constructor, packed as a nested object.
 //
 // type() and typeXML() stay pure: a typed hash (VN_DECLARE_HASH below) fixes them.
 template <class T>
-class VnHash : public VnBaseHash<T>, public VnPack
-{
+class VnHash : public VnBaseHash<T>, public VnPack {
 public:
     VnHash() = default;
     // An empty hash with its own packing state, then a deep copy of other's entries.
@@ -33,131 +121,55 @@ public:
     // Copies the entries deeply; each hash keeps its own packing state.
     VnHash<T>& operator=(const VnHash<T>& other);
 
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    void encode() override { VnHashPacking<VnHash<T>>::encode(*this); }
+    void decode() override { VnHashPacking<VnHash<T>>::decode(*this); }
+    void encodeXML() override { VnHashPacking<VnHash<T>>::encodeXML(*this); }
+    void decodeXML() override { VnHashPacking<VnHash<T>>::decodeXML(*this); }
 
     // The table has a private store of its own; these are the packing ones.
-    using VnPack::store;
     using VnPack::restore;
+    using VnPack::store;
 
 private:
-    void setPair(std::unique_ptr<T>& value, std::unique_ptr<VnString>& key);
-    // Calls write with every entry in slot order. An entry whose value is null counts
-    // towards the number of entries but is not written.
-    template <class F>
-    void eachEntry(F write);
+    friend class VnHashPacking<VnHash<T>>;
+
+    T* writtenValue(int slot) { return this->valuetable[slot]; }
+    template <class Read>
+    void readPair(Read read);
 };
 
 template <class T>
-VnHash<T>::VnHash(const VnHash<T>& other) : VnBaseHash<T>(), VnPack()
-{
+VnHash<T>::VnHash(const VnHash<T>& other) : VnBaseHash<T>(), VnPack() {
     this->copy(other);
 }
 
 template <class T>
-VnHash<T>& VnHash<T>::operator=(const VnHash<T>& other)
-{
+VnHash<T>& VnHash<T>::operator=(const VnHash<T>& other) {
     VnBaseHash<T>::operator=(other);
     VnPack::operator=(other);
     return *this;
 }
 
 template <class T>
-void VnHash<T>::setPair(std::unique_ptr<T>& value, std::unique_ptr<VnString>& key)
-{
+template <class Read>
+void VnHash<T>::readPair(Read read) {
+    std::unique_ptr<VnString> key(new VnString());
+    std::unique_ptr<T> value(new T());
+    read(*key, *value);
     this->set(value.get(), key.get());
     value.release();
     key.release();
 }
 
-template <class T>
-template <class F>
-void VnHash<T>::eachEntry(F write)
-{
-    int met = 0;
-    for (int s = 0; s < this->size && met < this->count; ++s) {
-        if (!this->occupied(s))
-            continue;
-        ++met;
-        if (T* value = this->valuetable[s])
-            write(*this->keytable[s], *value);
-    }
-}
-
-template <class T>
-void VnHash<T>::encode()
-{
-    store(1, this->count);
-    eachEntry([this](VnString& key, T& value) {
-        store(10, key);
-        store(30, value);
-    });
-}
-
-// A pair is the next two fields, taken by position; a field of the wrong tag or type leaves
-// the key empty or the value as constructed. Every pair takes a field header of its own, so
-// the count cannot make the hash outgrow its data.
-template <class T>
-void VnHash<T>::decode()
-{
-    int n = 0;
-    restore(1, n);
-    for (int k = 0; k < n && _readtag(); ++k) {
-        std::unique_ptr<VnString> key(new VnString());
-        restore(10, *key);
-        _yank();
-        _readtag();
-        std::unique_ptr<T> value(new T());
-        restore(30, *value);
-        setPair(value, key);
-        _yank();
-    }
-}
-
-template <class T>
-void VnHash<T>::encodeXML()
-{
-    const VnString keyName("key");
-    const VnString elementName("element");
-    eachEntry([&](VnString& key, T& value) {
-        storeXML(keyName, key);
-        storeXML(elementName, value);
-    });
-}
-
-// The first pair whose key is missing ends the reading, even when later pairs are present.
-template <class T>
-void VnHash<T>::decodeXML()
-{
-    if (!xmlnode)
-        return;
-    VnString keyName("key");
-    VnString elementName("element");
-    for (int n = 1; xmlnode->variables().get(keyName) || xmlnode->elements().get(keyName); ++n) {
-        std::unique_ptr<VnString> key(new VnString());
-        restoreXML(keyName, *key);
-        std::unique_ptr<T> value(new T());
-        restoreXML(elementName, *value);
-        setPair(value, key);
-        keyName = "key";
-        keyName += n;
-        elementName = "element";
-        elementName += n;
-    }
-}
-
 // Defines the typed hash class Name of Element values with its class number and XML name.
 // Everything is inline, so the line may stand in a header that many sources include.
-#define VN_DECLARE_HASH(Name, Element, Number, XmlName)               \
-    class Name : public VnHash<Element>                               \
-    {                                                                 \
-    public:                                                           \
-        Name() = default;                                             \
-        ~Name() override = default;                                   \
-        int type() override { return Number; }                        \
-        VnString typeXML() override { return VnString(XmlName); }     \
+#define VN_DECLARE_HASH(Name, Element, Number, XmlName)           \
+    class Name : public VnHash<Element> {                         \
+    public:                                                       \
+        Name() = default;                                         \
+        ~Name() override = default;                               \
+        int type() override { return Number; }                    \
+        VnString typeXML() override { return VnString(XmlName); } \
     };
 
 #endif

@@ -6,6 +6,10 @@ VnIntHash::VnIntHash() = default;
 
 VnIntHash::~VnIntHash() = default;
 
-int VnIntHash::type() { return VN_TYPE_INT_HASH; }
+int VnIntHash::type() {
+    return VN_TYPE_INT_HASH;
+}
 
-VnString VnIntHash::typeXML() { return VnString(VN_XML_INT_HASH); }
+VnString VnIntHash::typeXML() {
+    return VnString(VN_XML_INT_HASH);
+}

@@ -5,8 +5,7 @@
 #include "base/VnString.h"
 
 // The packable hash from strings to 32-bit integers (class 176, "int_hash").
-class VnIntHash : public VnDataHash<int>
-{
+class VnIntHash : public VnDataHash<int> {
 public:
     VnIntHash();
     ~VnIntHash() override;

@@ -21,8 +21,7 @@
 //
 // type() and typeXML() stay pure: a typed list (VN_DECLARE_LIST below) fixes them.
 template <class T>
-class VnList : public VnBaseList<T>, public VnPack
-{
+class VnList : public VnBaseList<T>, public VnPack {
 public:
     VnList() = default;
     ~VnList() override = default;
@@ -45,25 +44,21 @@ private:
 };
 
 template <class T>
-VnList<T>& VnList<T>::operator=(const VnList<T>& other)
-{
+VnList<T>& VnList<T>::operator=(const VnList<T>& other) {
     VnBaseList<T>::operator=(other);
     VnPack::operator=(other);
     return *this;
 }
 
 template <class T>
-void VnList<T>::append(std::unique_ptr<T>& element)
-{
-    if (!this->push(element.get()))
-        throw std::bad_alloc();
+void VnList<T>::append(std::unique_ptr<T>& element) {
+    if (!this->push(element.get())) throw std::bad_alloc();
     element.release();
 }
 
 template <class T>
 template <class F>
-void VnList<T>::eachElement(F write)
-{
+void VnList<T>::eachElement(F write) {
     for (int i = 0; i < this->length(); ++i) {
         if (T* element = this->get(i)) {
             write(*element);
@@ -75,8 +70,7 @@ void VnList<T>::eachElement(F write)
 }
 
 template <class T>
-void VnList<T>::encode()
-{
+void VnList<T>::encode() {
     store(1, this->length());
     eachElement([this](T& element) { store(10, element); });
 }
@@ -85,8 +79,7 @@ void VnList<T>::encode()
 // elements. Every element takes a field header of its own, so the count cannot make the list
 // outgrow its data.
 template <class T>
-void VnList<T>::decode()
-{
+void VnList<T>::decode() {
     int count = 0;
     restore(1, count);
     for (int taken = 0; taken < count && _readtag(); ++taken) {
@@ -98,17 +91,14 @@ void VnList<T>::decode()
 }
 
 template <class T>
-void VnList<T>::encodeXML()
-{
+void VnList<T>::encodeXML() {
     const VnString name("item");
     eachElement([this, &name](T& element) { storeXML(name, element); });
 }
 
 template <class T>
-void VnList<T>::decodeXML()
-{
-    if (!xmlnode)
-        return;
+void VnList<T>::decodeXML() {
+    if (!xmlnode) return;
     VnString name("item");
     for (int n = 1; xmlnode->elements().get(name) || xmlnode->variables().get(name); ++n) {
         std::unique_ptr<T> element(new T());
@@ -121,14 +111,13 @@ void VnList<T>::decodeXML()
 
 // Defines the typed list class Name of Element elements with its class number and XML name.
 // Everything is inline, so the line may stand in a header that many sources include.
-#define VN_DECLARE_LIST(Name, Element, Number, XmlName)               \
-    class Name : public VnList<Element>                               \
-    {                                                                 \
-    public:                                                           \
-        Name() = default;                                             \
-        ~Name() override = default;                                   \
-        int type() override { return Number; }                        \
-        VnString typeXML() override { return VnString(XmlName); }     \
+#define VN_DECLARE_LIST(Name, Element, Number, XmlName)           \
+    class Name : public VnList<Element> {                         \
+    public:                                                       \
+        Name() = default;                                         \
+        ~Name() override = default;                               \
+        int type() override { return Number; }                    \
+        VnString typeXML() override { return VnString(XmlName); } \
     };
 
 #endif

@@ -81,31 +81,32 @@ VnPack::VnPack()
       consumed(0),
       depth(0) {}
 
-VnPack::VnPack(const VnPack& other)
-    : VnBase(other),
-      packbuffer(nullptr),
-      packsize(0),
-      packcapacity(0),
-      xmlnode(nullptr),
-      fieldtag(0),
-      fieldtype(0),
-      consumed(0),
-      depth(0) {}
+VnPack::VnPack(const VnPack&) : VnPack() {}
 
 VnPack& VnPack::operator=(const VnPack& other) {
     VnBase::operator=(other);
     return *this;
 }
 
-VnPack::~VnPack() { _clear(); }
+VnPack::~VnPack() {
+    _clear();
+}
 
-int VnPack::type() { return VN_TYPE_PACK; }
+int VnPack::type() {
+    return VN_TYPE_PACK;
+}
 
-VnString VnPack::typeXML() { return VnString(VN_XML_PACK); }
+VnString VnPack::typeXML() {
+    return VnString(VN_XML_PACK);
+}
 
-char* VnPack::packContents() { return packbuffer; }
+char* VnPack::packContents() {
+    return packbuffer;
+}
 
-int VnPack::packSize() { return packsize; }
+int VnPack::packSize() {
+    return packsize;
+}
 
 // ---------------------------------------------------------------- writing
 
@@ -122,7 +123,9 @@ void VnPack::_grow(std::int64_t need) {
     packcapacity = static_cast<int>(capacity);
 }
 
-void VnPack::_store(char* data, int count) { _append(data, count, 0); }
+void VnPack::_store(char* data, int count) {
+    _append(data, count, 0);
+}
 
 // Appends count bytes, making room for spare bytes more after them. The bytes
 // may lie in this object's own buffer: they survive its growth.
@@ -199,8 +202,8 @@ void VnPack::store(short tag, float value) {
 }
 
 void VnPack::_storeCounted(short tag, const char* text, std::int64_t length) {
-    // Header, length and text must fit before the length is written.
-    _grow(static_cast<std::int64_t>(packsize) + 8 + length);
+    // A field that cannot fit is refused before any of it is written.
+    if (static_cast<std::int64_t>(packsize) + 8 + length > INT_MAX) throw std::bad_alloc();
     _tag(tag, kString);
     _storeInt(static_cast<int>(length));
     _store(const_cast<char*>(text), static_cast<int>(length));
@@ -223,7 +226,8 @@ void VnPack::store(short tag, VnPack& value) {
 }
 
 void VnPack::_debug_print() {
-    for (int i = 0; i < packsize; ++i) std::cout << static_cast<int>(static_cast<signed char>(packbuffer[i])) << ' ';
+    for (int i = 0; i < packsize; ++i)
+        std::cout << static_cast<int>(static_cast<signed char>(packbuffer[i])) << ' ';
     std::cout << std::endl;
 }
 
@@ -245,14 +249,17 @@ int VnPack::_unpack(char* data, int length) {
         ReadLevel level;
         packbuffer = data;
         packsize = length;
-        while (_readtag()) {
-            decode();
-            _yank();
+        try {
+            while (_readtag()) {
+                decode();
+                _yank();
+            }
+        } catch (...) {
+            _detach();  // the data stays the caller's, also when a decode fails
+            throw;
         }
     }
-    packbuffer = nullptr;
-    packsize = 0;
-    packcapacity = 0;
+    _detach();
     return 0;
 }
 
@@ -265,7 +272,9 @@ int VnPack::_readtag() {
     return 1;
 }
 
-int VnPack::_matches(short tag, int code) const { return fieldtag == tag && fieldtype == code; }
+int VnPack::_matches(short tag, int code) const {
+    return fieldtag == tag && fieldtype == code;
+}
 
 void VnPack::_advance(int count) {
     packbuffer += count;
@@ -279,7 +288,9 @@ void VnPack::_consume(int count) {
 }
 
 // Ends the reading of the current object: nothing more is read from it.
-void VnPack::_fail() { _advance(packsize); }
+void VnPack::_fail() {
+    _advance(packsize);
+}
 
 // The length of a counted payload that starts after lead bytes, or -1 when
 // the payload is incomplete or the length is negative or too large.
@@ -395,19 +406,27 @@ void VnPack::_storeXML(char* text, int count) {
     packbuffer[packsize] = '\0';
 }
 
-void VnPack::_storeXMLText(const char* text, int length) { _storeXML(const_cast<char*>(text), length); }
+void VnPack::_storeXMLText(const char* text, int length) {
+    _storeXML(const_cast<char*>(text), length);
+}
 
-void VnPack::_storeXMLText(const char* text) { _storeXMLText(text, static_cast<int>(std::strlen(text))); }
+void VnPack::_storeXMLText(const char* text) {
+    _storeXMLText(text, static_cast<int>(std::strlen(text)));
+}
 
 void VnPack::_storeTabs() {
-    for (int i = 0; i < depth; ++i) _storeXMLText("\t", 1);
+    for (int i = 0; i < depth; ++i)
+        _storeXMLText("\t", 1);
 }
 
 // Writes "&", "<" and ">" as entities, every other byte as it is.
 void VnPack::_storeEscaped(const char* text, int length) {
     int start = 0;
     for (int i = 0; i < length; ++i) {
-        const char* entity = text[i] == '&' ? "&amp;" : text[i] == '<' ? "&lt;" : text[i] == '>' ? "&gt;" : nullptr;
+        const char* entity = text[i] == '&'   ? "&amp;"
+                             : text[i] == '<' ? "&lt;"
+                             : text[i] == '>' ? "&gt;"
+                                              : nullptr;
         if (entity == nullptr) continue;
         _storeXMLText(text + start, i - start);
         _storeXMLText(entity);
@@ -458,10 +477,14 @@ void VnPack::_packageXML() {
 
 void VnPack::_tagXML(const VnString& /*name*/, short /*type*/) {}
 
-void VnPack::storeXML(const VnString& name, VnString& value) { _storeElement(name, value.value(), value.length()); }
+void VnPack::storeXML(const VnString& name, VnString& value) {
+    _storeElement(name, value.value(), value.length());
+}
 
 void VnPack::storeXML(const VnString& name, char* value) {
-    _storeElement(name, value == nullptr ? "" : value, value == nullptr ? 0 : static_cast<int>(std::strlen(value)));
+    const std::size_t length = value == nullptr ? 0 : std::strlen(value);
+    if (length > INT_MAX) throw std::bad_alloc();  // as in the binary form: no text is cut short
+    _storeElement(name, value == nullptr ? "" : value, static_cast<int>(length));
 }
 
 void VnPack::storeXML(const VnString& name, int value) {
@@ -566,32 +589,36 @@ VnString* VnPack::_variable(const VnString& name) {
     return xmlnode == nullptr ? nullptr : xmlnode->variables().get(name);
 }
 
+namespace {
+
+// Sets value from the converted text of an element, when there is one;
+// answers whether there was.
+template <class T, class Convert>
+int readText(const VnString* text, T& value, Convert convert) {
+    if (text == nullptr) return 0;
+    value = convert(*text);
+    return 1;
+}
+
+}  // namespace
+
 int VnPack::restoreXML(const VnString& name, VnString& value) {
-    VnString* text = _variable(name);
+    const VnString* text = _variable(name);
     if (text == nullptr) return 0;
     value.copy(*text);
     return 1;
 }
 
 int VnPack::restoreXML(const VnString& name, int& value) {
-    VnString* text = _variable(name);
-    if (text == nullptr) return 0;
-    value = text->integervalue();
-    return 1;
+    return readText(_variable(name), value, [](const VnString& text) { return text.integervalue(); });
 }
 
 int VnPack::restoreXML(const VnString& name, unsigned char& value) {
-    VnString* text = _variable(name);
-    if (text == nullptr) return 0;
-    value = text->integervalue() != 0 ? 1 : 0;
-    return 1;
+    return readText(_variable(name), value, [](const VnString& text) { return text.integervalue() != 0; });
 }
 
 int VnPack::restoreXML(const VnString& name, float& value) {
-    VnString* text = _variable(name);
-    if (text == nullptr) return 0;
-    value = text->floatvalue();
-    return 1;
+    return readText(_variable(name), value, [](const VnString& text) { return text.floatvalue(); });
 }
 
 // An integer text ("-" optional, then digits) is the code of the byte, taken
@@ -605,7 +632,8 @@ int VnPack::restoreXML(const VnString& name, char& value) {
     const int sign = bytes[0] == '-' ? 1 : 0;
     int code = 0;
     int i = sign;
-    for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i) code = (code * 10 + (bytes[i] - '0')) % 256;
+    for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
+        code = (code * 10 + (bytes[i] - '0')) % 256;
     if (i == length && length > sign) {
         if (sign) code = (256 - code) % 256;
         value = static_cast<char>(static_cast<unsigned char>(code));
@@ -639,16 +667,21 @@ int writeArchive(VnPack& object, const VnString& path, const char* mode, void (V
     if (!file) return 0;
     (object.*write)();
     const int count = object.packSize();
-    const std::size_t written = count > 0 ? std::fwrite(object.packContents(), 1, std::size_t(count), file.get()) : 0;
+    const std::size_t written =
+        count > 0 ? std::fwrite(object.packContents(), 1, std::size_t(count), file.get()) : 0;
     const bool closed = std::fclose(file.release()) == 0;
     return written == std::size_t(std::max(count, 0)) && closed ? count : 0;
 }
 
 }  // namespace
 
-int VnPack::archive(const VnString& filename) { return writeArchive(*this, filename, "wb", &VnPack::pack); }
+int VnPack::archive(const VnString& filename) {
+    return writeArchive(*this, filename, "wb", &VnPack::pack);
+}
 
-int VnPack::archiveXML(const VnString& filename) { return writeArchive(*this, filename, "w", &VnPack::packXML); }
+int VnPack::archiveXML(const VnString& filename) {
+    return writeArchive(*this, filename, "w", &VnPack::packXML);
+}
 
 int VnPack::recover(const VnString& filename) {
     if (!VnFile::exists(filename)) return 0;

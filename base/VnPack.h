@@ -122,14 +122,14 @@ public:
     void _tagXML(const VnString& name, short type);
 
 protected:
-    char* packbuffer;     // own buffer while writing; read position while reading
-    int packsize;         // bytes used while writing; bytes unread while reading
-    int packcapacity;     // size of the own buffer; 0 while reading
-    VnPackObj* xmlnode;   // XML node being read
-    int fieldtag;         // tag of the current field (sign-extended)
-    int fieldtype;        // type code of the current field (sign-extended)
-    int consumed;         // 1 once the current field's payload was read
-    int depth;            // indentation depth of the XML writer
+    char* packbuffer;    // own buffer while writing; read position while reading
+    int packsize;        // bytes used while writing; bytes unread while reading
+    int packcapacity;    // size of the own buffer; 0 while reading
+    VnPackObj* xmlnode;  // XML node being read
+    int fieldtag;        // tag of the current field (sign-extended)
+    int fieldtype;       // type code of the current field (sign-extended)
+    int consumed;        // 1 once the current field's payload was read
+    int depth;           // indentation depth of the XML writer
 
 private:
     void _grow(std::int64_t need);

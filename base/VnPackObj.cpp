@@ -94,7 +94,9 @@ VnPackObj::~VnPackObj() {
     }
 }
 
-int VnPackObj::type() { return VN_TYPE_PACK_OBJ; }
+int VnPackObj::type() {
+    return VN_TYPE_PACK_OBJ;
+}
 
 void VnPackObj::copy(const VnPackObj&) {}
 

@@ -11,49 +11,40 @@
 namespace {
 
 // Appends p to list, which then owns it. A list that cannot grow leaves p with the caller.
-void adopt(VnPackageList& list, VnPackage* p)
-{
-    if (!list.push(p))
-        throw std::bad_alloc();
+void adopt(VnPackageList& list, VnPackage* p) {
+    if (!list.push(p)) throw std::bad_alloc();
 }
 
 // Index of the first node of list named name, or -1.
-int find_child(const VnPackageList& list, const VnString& name)
-{
+int find_child(const VnPackageList& list, const VnString& name) {
     for (int i = 0; i < list.length(); ++i) {
         const VnPackage* child = list.get(i);
-        if (child && child->name() == name)
-            return i;
+        if (child && child->name() == name) return i;
     }
     return -1;
 }
 
-bool is_special(char c)
-{
+bool is_special(char c) {
     return c == '(' || c == ')' || c == '=' || c == '\\';
 }
 
 // Moves on by one character, but never past the end of the text: every character there reads
 // as 0, so a position beyond the end behaves exactly like the end itself.
-void step(int& pos, int end)
-{
-    if (pos < end)
-        ++pos;
+void step(int& pos, int end) {
+    if (pos < end) ++pos;
 }
 
 // Appends to out the characters of text from pos up to the first unescaped character for
 // which stops() is true, or the end. A backslash is dropped and the character after it taken
 // whatever it is; a backslash at the very end is dropped too. Runs are appended in one go.
 template <class Stop>
-void read_escaped(const VnString& text, int& pos, VnString& out, Stop stops)
-{
+void read_escaped(const VnString& text, int& pos, VnString& out, Stop stops) {
     const char* s = text.value();
     const int end = text.length();
     while (pos < end && !stops(s[pos])) {
         if (s[pos] == '\\') {
             ++pos;
-            if (pos < end)
-                out.append(s[pos++]);
+            if (pos < end) out.append(s[pos++]);
             continue;
         }
         int run = pos;
@@ -64,7 +55,7 @@ void read_escaped(const VnString& text, int& pos, VnString& out, Stop stops)
     }
 }
 
-} // namespace
+}  // namespace
 
 VnPackageList::VnPackageList() = default;
 
@@ -76,28 +67,23 @@ VnPackage::VnPackage(const VnString& value) : _value(value) {}
 
 VnPackage::VnPackage(const VnString& name, const VnString& value) : _name(name), _value(value) {}
 
-VnPackage::VnPackage(const VnPackage& other) : VnBase()
-{
+VnPackage::VnPackage(const VnPackage& other) : VnBase() {
     copy(other);
 }
 
-VnPackage::~VnPackage()
-{
+VnPackage::~VnPackage() {
     clear();
 }
 
-VnPackage& VnPackage::operator=(const VnPackage& other)
-{
+VnPackage& VnPackage::operator=(const VnPackage& other) {
     copy(other);
     return *this;
 }
 
 // The copy is built aside first and put in place only then: other may lie inside this node's
 // own subtree, which the copy destroys.
-void VnPackage::copy(const VnPackage& other)
-{
-    if (&other == this)
-        return;
+void VnPackage::copy(const VnPackage& other) {
+    if (&other == this) return;
     VnPackage built;
     std::vector<std::pair<const VnPackage*, VnPackage*>> pending{{&other, &built}};
     while (!pending.empty()) {
@@ -123,36 +109,29 @@ void VnPackage::copy(const VnPackage& other)
     built._children.release();
 }
 
-void VnPackage::name(const VnString& name)
-{
+void VnPackage::name(const VnString& name) {
     _name.copy(name);
 }
 
-void VnPackage::value(const VnString& value)
-{
+void VnPackage::value(const VnString& value) {
     _value.copy(value);
 }
 
-int VnPackage::objtype()
-{
+int VnPackage::objtype() {
     const VnPackage* first = _children.get(0);
-    if (!first)
-        return SCALAR;
+    if (!first) return SCALAR;
     return first->_name.length() > 0 ? HASH : ARRAY;
 }
 
-int VnPackage::length()
-{
+int VnPackage::length() {
     return _children.length();
 }
 
-VnPackage* VnPackage::get(int i)
-{
+VnPackage* VnPackage::get(int i) {
     return _children.get(i);
 }
 
-int VnPackage::push(const VnString& value)
-{
+int VnPackage::push(const VnString& value) {
     std::unique_ptr<VnPackage> p(new VnPackage(value));
     adopt(_children, p.get());
     p.release();
@@ -160,60 +139,47 @@ int VnPackage::push(const VnString& value)
 }
 
 // A node never holds a null child, so every walk can rely on its children being there.
-int VnPackage::push(VnPackage* p)
-{
-    if (!p)
-        return 0;
+int VnPackage::push(VnPackage* p) {
+    if (!p) return 0;
     adopt(_children, p);
     return 1;
 }
 
-int VnPackage::set(const VnString& name, const VnString& value)
-{
+int VnPackage::set(const VnString& name, const VnString& value) {
     std::unique_ptr<VnPackage> p(new VnPackage(name, value));
     set(p.get());
     p.release();
     return 1;
 }
 
-int VnPackage::set(VnPackage* p)
-{
-    if (!p)
-        return 0;
+int VnPackage::set(VnPackage* p) {
+    if (!p) return 0;
     const int i = find_child(_children, p->_name);
-    if (i < 0)
-        return push(p);
+    if (i < 0) return push(p);
     VnPackage* old = _children.get(i);
     _children.set(p, i);
-    if (old != p)
-        delete old;
+    if (old != p) delete old;
     return 1;
 }
 
-int VnPackage::set(const VnString& name, VnPackage* p)
-{
-    if (!p)
-        return 0;
+int VnPackage::set(const VnString& name, VnPackage* p) {
+    if (!p) return 0;
     p->name(name);
     return set(p);
 }
 
-int VnPackage::set(int i, VnPackage* p)
-{
-    if (!p)
-        return 0;
+int VnPackage::set(int i, VnPackage* p) {
+    if (!p) return 0;
     return _children.set(p, i);
 }
 
-void VnPackage::release()
-{
+void VnPackage::release() {
     _children.release();
 }
 
 // Takes the subtree apart from the top: each node gives its children to the pending stack
 // before it is deleted, so it dies childless and no destructor recurses.
-void VnPackage::clear()
-{
+void VnPackage::clear() {
     std::vector<VnPackage*> pending;
     auto take_children = [&pending](VnPackageList& list) {
         for (int i = 0; i < list.length(); ++i)
@@ -224,15 +190,13 @@ void VnPackage::clear()
     while (!pending.empty()) {
         VnPackage* node = pending.back();
         pending.pop_back();
-        if (!node)
-            continue;
+        if (!node) continue;
         take_children(node->_children);
         delete node;
     }
 }
 
-VnString VnPackage::compact() const
-{
+VnString VnPackage::compact() const {
     struct Frame {
         const VnPackage* node;
         int next;  // index of the next child to write
@@ -259,8 +223,9 @@ VnString VnPackage::compact() const
     return out;
 }
 
-int VnPackage::expand(const VnString& text)
-{
+int VnPackage::expand(const VnString& text) {
+    // Reading appends to the name and the value: when the text is one of them, read a copy.
+    if (&text == &_name || &text == &_value) return expand(VnString(text));
     int pos = 0;
     return _expand(text, pos);
 }
@@ -268,10 +233,8 @@ int VnPackage::expand(const VnString& text)
 // Reads one node at pos, with its whole subtree, into this node. `open` holds the nodes whose
 // ")" is still to come, innermost last. Below MAX_DEPTH levels, the rest of the text counts
 // as ended: every open node closes and keeps what it has read.
-int VnPackage::_expand(const VnString& text, int& pos)
-{
-    if (text.get(pos) != '(')
-        return 0;
+int VnPackage::_expand(const VnString& text, int& pos) {
+    if (text.get(pos) != '(') return 0;
     const int end = text.length();
     auto head = [&](VnPackage* node) {
         step(pos, end);  // "("
@@ -300,18 +263,15 @@ int VnPackage::_expand(const VnString& text, int& pos)
     return 1;
 }
 
-void VnPackage::_expand_name(const VnString& text, int& pos)
-{
+void VnPackage::_expand_name(const VnString& text, int& pos) {
     read_escaped(text, pos, _name, [](char c) { return c == '='; });
 }
 
-void VnPackage::_expand_value(const VnString& text, int& pos)
-{
+void VnPackage::_expand_value(const VnString& text, int& pos) {
     read_escaped(text, pos, _value, [](char c) { return c == '(' || c == ')'; });
 }
 
-VnString VnPackage::_filter(const VnString& s) const
-{
+VnString VnPackage::_filter(const VnString& s) const {
     VnString out;
     const char* p = s.value();
     const int end = s.length();
@@ -330,8 +290,7 @@ VnString VnPackage::_filter(const VnString& s) const
     return out;
 }
 
-void VnPackage::_display(int depth)
-{
+void VnPackage::_display(int depth) {
     struct Frame {
         VnPackage* node;
         int depth;
@@ -345,10 +304,8 @@ void VnPackage::_display(int depth)
         std::cout << tail << '\n';
     };
     auto begin = [&](VnPackage* node, int d) {
-        if (node->_name.length() > 0)
-            line(d + 1, node->_name, " => ");
-        if (node->_value.length() > 0)
-            line(d + 1, node->_value, "");
+        if (node->_name.length() > 0) line(d + 1, node->_name, " => ");
+        if (node->_value.length() > 0) line(d + 1, node->_value, "");
         const int kind = node->objtype();
         if (kind == HASH)
             line(d, VnString(), "{");
@@ -372,13 +329,11 @@ void VnPackage::_display(int depth)
     }
 }
 
-int VnPackage::type()
-{
+int VnPackage::type() {
     return VN_TYPE_PACKAGE;
 }
 
-void _vn_space(int n)
-{
+void _vn_space(int n) {
     static const char blanks[] = "                                ";
     const int chunk = static_cast<int>(sizeof(blanks)) - 1;
     while (n > 0) {

@@ -1,5 +1,5 @@
-#ifndef VN_PACKAGE_H
-#define VN_PACKAGE_H
+#ifndef VN_BASE_VNPACKAGE_H
+#define VN_BASE_VNPACKAGE_H
 
 #include "base/VnBase.h"
 #include "base/VnBaseList.h"
@@ -8,8 +8,7 @@
 class VnPackage;
 
 // The children of a package node, in order. The list owns them.
-class VnPackageList : public VnBaseList<VnPackage>
-{
+class VnPackageList : public VnBaseList<VnPackage> {
 public:
     VnPackageList();
     virtual ~VnPackageList();
@@ -26,8 +25,7 @@ public:
 // A node owns its children and through them its whole subtree. Every walk over a tree
 // (destruction, copy, compact, expand, _display) uses an explicit stack, so no tree, however
 // deep, can overflow the call stack. Reading compact text stops descending at MAX_DEPTH levels.
-class VnPackage : public VnBase
-{
+class VnPackage : public VnBase {
 public:
     enum Kind { HASH = 1, ARRAY = 2, SCALAR = 4 };
 

@@ -8,8 +8,7 @@
 // get answers T() (0 for int) for an absent key, so an absent key and a stored 0 look alike.
 // clear and the destructor destroy the keys only.
 template <class T>
-class VnSimpleHash : public VnHashTable<T, false>
-{
+class VnSimpleHash : public VnHashTable<T, false> {
     using Table = VnHashTable<T, false>;
 
 public:
@@ -19,12 +18,12 @@ public:
     VnSimpleHash& operator=(const VnSimpleHash&) = delete;
     VnSimpleHash& operator=(VnSimpleHash&&) = delete;
 
-    using Table::set;
-    using Table::get;
-    using Table::clear;
-    using Table::_set;
     using Table::_key;
+    using Table::_set;
+    using Table::clear;
+    using Table::get;
     using Table::resize;
+    using Table::set;
 };
 
 #endif

@@ -28,10 +28,13 @@ int capacityFor(std::int64_t need) {
 // when the memory is released right after.
 void zeroBytes(char* p, int size) {
     volatile char* v = p;
-    for (int i = 0; i < size; ++i) v[i] = 0;
+    for (int i = 0; i < size; ++i)
+        v[i] = 0;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Value of a hexadecimal digit, either case; any other byte counts as 0.
 int hexDigit(char c) {
@@ -126,7 +129,9 @@ void VnString::_appendFormatted(const char* format, Args... args) {
 
 // ---- Construction and assignment -------------------------------------------
 
-VnString::VnString() { _init(); }
+VnString::VnString() {
+    _init();
+}
 
 VnString::VnString(const char* s) {
     _init();
@@ -153,9 +158,13 @@ VnString::VnString(float v) {
     copy(v);
 }
 
-VnString::~VnString() { _release(_data, _size); }
+VnString::~VnString() {
+    _release(_data, _size);
+}
 
-int VnString::type() { return VN_TYPE_STRING; }
+int VnString::type() {
+    return VN_TYPE_STRING;
+}
 
 void VnString::copy(const VnString& o) {
     // A buffer that held a secret is wiped before the flag that protects it
@@ -215,11 +224,17 @@ VnString& VnString::operator=(int v) {
 
 // ---- Access ----------------------------------------------------------------
 
-int VnString::length() const { return _length; }
+int VnString::length() const {
+    return _length;
+}
 
-int VnString::isundef() const { return _data == nullptr; }
+int VnString::isundef() const {
+    return _data == nullptr;
+}
 
-const char* VnString::value() const { return _data ? _data : &_empty; }
+const char* VnString::value() const {
+    return _data ? _data : &_empty;
+}
 
 char* VnString::copyvalue() const {
     char* out = new char[_length + 1]();
@@ -228,7 +243,9 @@ char* VnString::copyvalue() const {
     return out;
 }
 
-char VnString::get(int i) const { return i >= 0 && i < _length ? _data[i] : 0; }
+char VnString::get(int i) const {
+    return i >= 0 && i < _length ? _data[i] : 0;
+}
 
 void VnString::set(int i, char c) {
     if (i >= 0 && i < _length) _data[i] = c;
@@ -240,9 +257,13 @@ void VnString::clear() {
     _data[0] = '\0';
 }
 
-unsigned char VnString::secure() const { return _secure; }
+unsigned char VnString::secure() const {
+    return _secure;
+}
 
-void VnString::secure(unsigned char on) { _secure = on; }
+void VnString::secure(unsigned char on) {
+    _secure = on;
+}
 
 void VnString::wipe() const {
     if (_data) zeroBytes(_data, _size);
@@ -257,7 +278,9 @@ void VnString::_debug_info() {
 
 // ---- Appending -------------------------------------------------------------
 
-void VnString::append(char c) { _appendBytes(&c, 1); }
+void VnString::append(char c) {
+    _appendBytes(&c, 1);
+}
 
 void VnString::append(const char* s, int n) {
     if (s && n > 0) _appendBytes(s, n);
@@ -317,9 +340,13 @@ float VnString::floatvalue() const {
     return static_cast<float>(d);
 }
 
-void VnString::floatvalue(float v) { copy(v); }
+void VnString::floatvalue(float v) {
+    copy(v);
+}
 
-void VnString::integervalue(int value, int width) { _appendFormatted("%0*d", width, value); }
+void VnString::integervalue(int value, int width) {
+    _appendFormatted("%0*d", width, value);
+}
 
 void VnString::integervalue(int value, int width, char pad) {
     char text[16];  // "%d" of any int takes at most 11 characters
@@ -372,17 +399,24 @@ unsigned char VnString::hexchar() const {
 
 int VnString::hexvalue() const {
     std::uint32_t v = 0;  // wraps past 32 bits
-    for (int i = 0; i < _length; ++i) v = v * 16 + static_cast<std::uint32_t>(hexDigit(_data[i]));
+    for (int i = 0; i < _length; ++i)
+        v = v * 16 + static_cast<std::uint32_t>(hexDigit(_data[i]));
     return static_cast<int>(v);
 }
 
 // ---- Tests on the text -----------------------------------------------------
 
-int VnString::multiline() const { return containsAny(_data, _length, "\n\r", 2); }
+int VnString::multiline() const {
+    return containsAny(_data, _length, "\n\r", 2);
+}
 
-int VnString::haschar(char c) const { return containsAny(_data, _length, &c, 1); }
+int VnString::haschar(char c) const {
+    return containsAny(_data, _length, &c, 1);
+}
 
-int VnString::hasspace() const { return containsAny(_data, _length, " \t\n\r", 4); }
+int VnString::hasspace() const {
+    return containsAny(_data, _length, " \t\n\r", 4);
+}
 
 // ---- Comparison ------------------------------------------------------------
 
@@ -390,15 +424,22 @@ int VnString::compare(const VnString& o, int mode) const {
     if (_length != o._length) return 0;
     if (_length == 0) return 1;
     switch (mode) {
-    case 0: return std::strcmp(_data, o._data) == 0 ? 1 : 0;
-    case 1: return strcasecmp(_data, o._data) == 0 ? 1 : 0;
-    default: return 0;
+        case 0:
+            return std::strcmp(_data, o._data) == 0 ? 1 : 0;
+        case 1:
+            return strcasecmp(_data, o._data) == 0 ? 1 : 0;
+        default:
+            return 0;
     }
 }
 
-bool VnString::operator==(const VnString& o) const { return compare(o, 0) == 1; }
+bool VnString::operator==(const VnString& o) const {
+    return compare(o, 0) == 1;
+}
 
-bool VnString::operator!=(const VnString& o) const { return !(*this == o); }
+bool VnString::operator!=(const VnString& o) const {
+    return !(*this == o);
+}
 
 int VnString::cmp(const VnString& o) const {
     const bool empty = _length <= 0;
@@ -409,13 +450,21 @@ int VnString::cmp(const VnString& o) const {
     return std::strcmp(_data, o._data);
 }
 
-bool VnString::operator<(const VnString& o) const { return cmp(o) < 0; }
+bool VnString::operator<(const VnString& o) const {
+    return cmp(o) < 0;
+}
 
-bool VnString::operator>(const VnString& o) const { return !(*this < o) && !(*this == o); }
+bool VnString::operator>(const VnString& o) const {
+    return !(*this < o) && !(*this == o);
+}
 
-bool VnString::operator>=(const VnString& o) const { return !(*this < o); }
+bool VnString::operator>=(const VnString& o) const {
+    return !(*this < o);
+}
 
-bool VnString::operator<=(const VnString& o) const { return *this < o || *this == o; }
+bool VnString::operator<=(const VnString& o) const {
+    return *this < o || *this == o;
+}
 
 // ---- Search, replacement and filtering -------------------------------------
 
@@ -463,4 +512,6 @@ VnString VnString::removecontrolchars() const {
     return result;
 }
 
-std::ostream& operator<<(std::ostream& os, const VnString& s) { return os << s.value(); }
+std::ostream& operator<<(std::ostream& os, const VnString& s) {
+    return os << s.value();
+}

@@ -6,12 +6,15 @@ VnStringHash::VnStringHash() = default;
 
 VnStringHash::~VnStringHash() = default;
 
-int VnStringHash::type() { return VN_TYPE_STRING_HASH; }
+int VnStringHash::type() {
+    return VN_TYPE_STRING_HASH;
+}
 
-VnString VnStringHash::typeXML() { return VnString(VN_XML_STRING_HASH); }
+VnString VnStringHash::typeXML() {
+    return VnString(VN_XML_STRING_HASH);
+}
 
-VnStringHash& VnStringHash::operator=(const VnStringHash& other)
-{
+VnStringHash& VnStringHash::operator=(const VnStringHash& other) {
     VnHash<VnString>::operator=(other);
     return *this;
 }

@@ -5,8 +5,7 @@
 #include "base/VnString.h"
 
 // The packable hash from strings to strings (class 56, "string_hash").
-class VnStringHash : public VnHash<VnString>
-{
+class VnStringHash : public VnHash<VnString> {
 public:
     VnStringHash();
     ~VnStringHash() override;

@@ -5,8 +5,7 @@
 #include "base/VnString.h"
 
 // The packable list of strings (class 55, "string_list"). It owns its strings.
-class VnStringList : public VnList<VnString>
-{
+class VnStringList : public VnList<VnString> {
 public:
     VnStringList();
     ~VnStringList() override;

@@ -9,6 +9,7 @@
 // belongs to no class. Numbers are shared only where several classes answer
 // the same pair (8, 51, and 85).
 
+// clang-format off
 // Serialisable classes (derived from VnPack), sorted by number.
 constexpr int VN_TYPE_JOB               = 1;
 constexpr const char VN_XML_JOB[] = "job";
@@ -250,5 +251,6 @@ constexpr int VN_TYPE_PACK_OBJ          = 156;
 constexpr int VN_TYPE_PACKAGE           = 167;
 constexpr int VN_TYPE_MEDIATOR          = 200000;
 constexpr const char VN_XML_MEDIATOR[] = "mediator";  // its own typeXML, though it is not a VnPack
+// clang-format on
 
 #endif  // VN_BASE_VNTYPES_H

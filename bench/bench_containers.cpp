@@ -21,27 +21,32 @@ namespace {
 std::vector<std::string> makeTexts(int n, const char* prefix) {
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) texts.push_back(prefix + std::to_string(i));
+    for (int i = 0; i < n; ++i)
+        texts.push_back(prefix + std::to_string(i));
     return texts;
 }
 
 std::vector<std::unique_ptr<VnString>> makeKeys(int n) {
     std::vector<std::unique_ptr<VnString>> keys;
-    for (const std::string& text : makeTexts(n, "key")) keys.push_back(std::make_unique<VnString>(text.c_str()));
+    for (const std::string& text : makeTexts(n, "key"))
+        keys.push_back(std::make_unique<VnString>(text.c_str()));
     return keys;
 }
 
 void fill(VnStringHash& hash, int n) {
-    for (int i = 0; i < n; ++i) hash.set(new VnString("value"), VnString(("key" + std::to_string(i)).c_str()));
+    for (int i = 0; i < n; ++i)
+        hash.set(new VnString("value"), VnString(("key" + std::to_string(i)).c_str()));
 }
 
 void fill(VnStringList& list, int n) {
-    for (int i = 0; i < n; ++i) list.push(new VnString(("item number " + std::to_string(i)).c_str()));
+    for (int i = 0; i < n; ++i)
+        list.push(new VnString(("item number " + std::to_string(i)).c_str()));
 }
 
 std::string wrapped(VnPack& object) {
     object.packXML();
-    return "<pack>\n" + std::string(object.packContents(), static_cast<std::size_t>(object.packSize())) + "\n</pack>";
+    return "<pack>\n" + std::string(object.packContents(), static_cast<std::size_t>(object.packSize())) +
+           "\n</pack>";
 }
 
 void BM_VnStringHashSetGetRemove(benchmark::State& state) {
@@ -49,9 +54,12 @@ void BM_VnStringHashSetGetRemove(benchmark::State& state) {
     const auto keys = makeKeys(n);
     for (auto _ : state) {
         VnStringHash hash;
-        for (const auto& key : keys) hash.set(new VnString("value"), *key);
-        for (const auto& key : keys) benchmark::DoNotOptimize(hash.get(*key));
-        for (const auto& key : keys) delete hash.remove(*key);
+        for (const auto& key : keys)
+            hash.set(new VnString("value"), *key);
+        for (const auto& key : keys)
+            benchmark::DoNotOptimize(hash.get(*key));
+        for (const auto& key : keys)
+            delete hash.remove(*key);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
@@ -61,9 +69,12 @@ void BM_UnorderedMapSetGetRemove(benchmark::State& state) {
     const auto keys = makeTexts(n, "key");
     for (auto _ : state) {
         std::unordered_map<std::string, std::string> map;
-        for (const auto& key : keys) map[key] = "value";
-        for (const auto& key : keys) benchmark::DoNotOptimize(map.find(key));
-        for (const auto& key : keys) map.erase(key);
+        for (const auto& key : keys)
+            map[key] = "value";
+        for (const auto& key : keys)
+            benchmark::DoNotOptimize(map.find(key));
+        for (const auto& key : keys)
+            map.erase(key);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }

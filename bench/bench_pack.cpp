@@ -13,7 +13,8 @@
 namespace {
 
 void fill(TestStringList& list, int count) {
-    for (int i = 0; i < count; ++i) list.add(VnString(("name" + std::to_string(i)).c_str()));
+    for (int i = 0; i < count; ++i)
+        list.add(VnString(("name" + std::to_string(i)).c_str()));
 }
 
 void fill(TestItemList& list, int count) {

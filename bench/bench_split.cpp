@@ -10,24 +10,29 @@
 
 namespace {
 
-std::string commaList(int count)
-{
+std::string commaList(int count) {
     std::string text;
     for (int i = 0; i < count; ++i) {
-        if (i)
-            text += ", ";
+        if (i) text += ", ";
         switch (i % 4) {
-        case 0: text += "item" + std::to_string(i); break;
-        case 1: text += "'quoted, " + std::to_string(i) + "'"; break;
-        case 2: text += "{braced,{" + std::to_string(i) + "}}"; break;
-        default: text += "name=" + std::to_string(i); break;
+            case 0:
+                text += "item" + std::to_string(i);
+                break;
+            case 1:
+                text += "'quoted, " + std::to_string(i) + "'";
+                break;
+            case 2:
+                text += "{braced,{" + std::to_string(i) + "}}";
+                break;
+            default:
+                text += "name=" + std::to_string(i);
+                break;
         }
     }
     return text;
 }
 
-void BM_Split(benchmark::State& state)
-{
+void BM_Split(benchmark::State& state) {
     const std::string list = commaList(static_cast<int>(state.range(0)));
     const VnString text(list.data(), static_cast<int>(list.size()));
     for (auto _ : state) {
@@ -36,7 +41,8 @@ void BM_Split(benchmark::State& state)
         benchmark::DoNotOptimize(items.length());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(list.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(list.size()));
     state.SetComplexityN(state.range(0));
 }
 

@@ -8,17 +8,18 @@
 namespace {
 
 // Resolves the names of a selection expression to a job's values.
-void jobValue(const VnString& name, VnString& out)
-{
-    if (name == VnString("priority")) out = "75";
-    else if (name == VnString("user")) out = "ana";
-    else out = name;
+void jobValue(const VnString& name, VnString& out) {
+    if (name == VnString("priority"))
+        out = "75";
+    else if (name == VnString("user"))
+        out = "ana";
+    else
+        out = name;
 }
 
 }  // namespace
 
-int main()
-{
+int main() {
     VnPackage job("job", "");
     job.set("scene", "/shots/sq010/sh020/light.ma");
     job.set("frames", "1-240");

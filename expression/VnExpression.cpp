@@ -23,16 +23,20 @@
 
 namespace {
 
-std::string_view text(const VnString& s) { return {s.value(), static_cast<std::size_t>(s.length())}; }
+std::string_view text(const VnString& s) {
+    return {s.value(), static_cast<std::size_t>(s.length())};
+}
 
 // The unary operators use b only.
-bool isUnary(std::string_view op) { return op == "not" || op == "!" || op == "--"; }
+bool isUnary(std::string_view op) {
+    return op == "not" || op == "!" || op == "--";
+}
 
 // The tokens the parser takes as operators; every other token is an operand.
 constexpr std::string_view kOperators[] = {
-    "+",  "-",  "*",   "/",   "%",   "^",   "&",   "|",   "&&",  "||",  "!",  "=",  "==", "!=", "<>",
-    "=~", "<",  ">",   "<=",  ">=",  "<<",  ">>",  ";",   ":",   "add", "sub", "mul", "div", "mod", "xor",
-    "and", "or", "not", "eq", "ne", "lt", "gt", "le", "ge", "in", "has", "ls", "rs", "min", "max",
+    "+",   "-",  "*",   "/",  "%",  "^",  "&",  "|",  "&&", "||",  "!",   "=",   "==",  "!=",  "<>",
+    "=~",  "<",  ">",   "<=", ">=", "<<", ">>", ";",  ":",  "add", "sub", "mul", "div", "mod", "xor",
+    "and", "or", "not", "eq", "ne", "lt", "gt", "le", "ge", "in",  "has", "ls",  "rs",  "min", "max",
 };
 
 bool isOperator(std::string_view token) {
@@ -40,7 +44,9 @@ bool isOperator(std::string_view token) {
 }
 
 // The operators that may stand where an operand is expected.
-bool isPrefix(std::string_view token) { return token == "-" || token == "not" || token == "!"; }
+bool isPrefix(std::string_view token) {
+    return token == "-" || token == "not" || token == "!";
+}
 
 struct Level {
     std::string_view op;
@@ -49,16 +55,12 @@ struct Level {
 
 // Higher binds tighter; any other text is level 1.
 constexpr Level kLevels[] = {
-    {",", 1024}, {";", 1024},
-    {"(", 256},  {")", 256},
-    {"--", 128}, {"!", 128}, {"not", 128},
-    {"/", 64},   {"*", 64},  {"div", 64}, {"mul", 64}, {"%", 64}, {"mod", 64},
-    {"+", 32},   {"-", 32},  {"add", 32}, {"sub", 32},
-    {"&", 16},   {"|", 16},  {"^", 16},   {"xor", 16},
-    {"=", 8},    {"==", 8},  {"eq", 8},   {"<>", 8},  {"=~", 8}, {"!=", 8}, {"ne", 8}, {"<", 8}, {"lt", 8},
-    {">", 8},    {"gt", 8},  {"<=", 8},   {"le", 8},  {">=", 8}, {"ge", 8}, {"in", 8}, {"has", 8},
-    {"&&", 4},   {"and", 4}, {"||", 4},   {"or", 4},
-    {"<<", 2},   {">>", 2},  {"rs", 2},   {"ls", 2},
+    {",", 1024}, {";", 1024}, {"(", 256},  {")", 256}, {"--", 128}, {"!", 128}, {"not", 128}, {"/", 64},
+    {"*", 64},   {"div", 64}, {"mul", 64}, {"%", 64},  {"mod", 64}, {"+", 32},  {"-", 32},    {"add", 32},
+    {"sub", 32}, {"&", 16},   {"|", 16},   {"^", 16},  {"xor", 16}, {"=", 8},   {"==", 8},    {"eq", 8},
+    {"<>", 8},   {"=~", 8},   {"!=", 8},   {"ne", 8},  {"<", 8},    {"lt", 8},  {">", 8},     {"gt", 8},
+    {"<=", 8},   {"le", 8},   {">=", 8},   {"ge", 8},  {"in", 8},   {"has", 8}, {"&&", 4},    {"and", 4},
+    {"||", 4},   {"or", 4},   {"<<", 2},   {">>", 2},  {"rs", 2},   {"ls", 2},
 };
 
 // Hands item to the list, which owns it from then on.
@@ -149,37 +151,61 @@ void VnExpression::_releaseReference() {
     if (r->count() < 1) delete r;
 }
 
-int VnExpression::type() { return VN_TYPE_EXPRESSION; }
+int VnExpression::type() {
+    return VN_TYPE_EXPRESSION;
+}
 
 void VnExpression::encode() {}
 
 void VnExpression::decode() {}
 
-VnString VnExpression::typeXML() { return VnString(VN_XML_EXPRESSION); }
+VnString VnExpression::typeXML() {
+    return VnString(VN_XML_EXPRESSION);
+}
 
 void VnExpression::encodeXML() {}
 
 void VnExpression::decodeXML() {}
 
-const VnString& VnExpression::op() const { return _op; }
+const VnString& VnExpression::op() const {
+    return _op;
+}
 
-const VnString& VnExpression::value() const { return _value; }
+const VnString& VnExpression::value() const {
+    return _value;
+}
 
-const VnString& VnExpression::name() const { return _name; }
+const VnString& VnExpression::name() const {
+    return _name;
+}
 
-void VnExpression::op(const VnString& op) { _op.copy(op); }
+void VnExpression::op(const VnString& op) {
+    _op.copy(op);
+}
 
-void VnExpression::value(const VnString& value) { _value.copy(value); }
+void VnExpression::value(const VnString& value) {
+    _value.copy(value);
+}
 
-void VnExpression::name(const VnString& name) { _name.copy(name); }
+void VnExpression::name(const VnString& name) {
+    _name.copy(name);
+}
 
-VnExpression* VnExpression::a() const { return _a; }
+VnExpression* VnExpression::a() const {
+    return _a;
+}
 
-VnExpression* VnExpression::b() const { return _b; }
+VnExpression* VnExpression::b() const {
+    return _b;
+}
 
-void VnExpression::a(VnExpression* a) { _a = a; }
+void VnExpression::a(VnExpression* a) {
+    _a = a;
+}
 
-void VnExpression::b(VnExpression* b) { _b = b; }
+void VnExpression::b(VnExpression* b) {
+    _b = b;
+}
 
 // ---- Resolvers -------------------------------------------------------------
 
@@ -318,7 +344,8 @@ void VnExpression::_parse(VnStringList& tokens) {
             operandExpected = true;
         }
     }
-    while (VnString* op = operators.pop()) _reduce(op, operands);
+    while (VnString* op = operators.pop())
+        _reduce(op, operands);
     if (operands.length() > 0) _takeOver(operands.get(0));
 }
 

@@ -26,20 +26,16 @@ struct MatchDataFree {
 using Code = std::unique_ptr<pcre2_code, CodeFree>;
 using MatchData = std::unique_ptr<pcre2_match_data, MatchDataFree>;
 
-VnString errorMessage(int code)
-{
+VnString errorMessage(int code) {
     PCRE2_UCHAR buffer[256];
     const int n = pcre2_get_error_message(code, buffer, sizeof buffer);
-    if (n < 0)
-        return VnString("unknown regular expression error");
+    if (n < 0) return VnString("unknown regular expression error");
     return VnString(reinterpret_cast<const char*>(buffer), n);
 }
 
-void pushCapture(VnStringList& captures, const char* start, PCRE2_SIZE length)
-{
+void pushCapture(VnStringList& captures, const char* start, PCRE2_SIZE length) {
     std::unique_ptr<VnString> capture(new VnString(start, static_cast<int>(length)));
-    if (!captures.push(capture.get()))
-        throw std::bad_alloc();
+    if (!captures.push(capture.get())) throw std::bad_alloc();
     capture.release();
 }
 
@@ -49,24 +45,28 @@ VnRegEx::VnRegEx(const VnString& pattern) : _pattern(pattern), _options(0) {}
 
 VnRegEx::~VnRegEx() = default;
 
-const VnString& VnRegEx::error() const { return _error; }
+const VnString& VnRegEx::error() const {
+    return _error;
+}
 
-void VnRegEx::caseless(unsigned char flag)
-{
+void VnRegEx::caseless(unsigned char flag) {
     if (flag)
         _options |= kCaseless;
     else
         _options &= ~kCaseless;
 }
 
-int VnRegEx::match(const VnString& text) { return _match(text, nullptr); }
+int VnRegEx::match(const VnString& text) {
+    return _match(text, nullptr);
+}
 
-int VnRegEx::match(const VnString& text, VnStringList& captures) { return _match(text, &captures); }
+int VnRegEx::match(const VnString& text, VnStringList& captures) {
+    return _match(text, &captures);
+}
 
 // Compiles, matches once and frees both the compiled pattern and the match data on every
 // path. A result of 0 means the groups did not fit the match data; it still counts as a match.
-int VnRegEx::_match(const VnString& text, VnStringList* captures)
-{
+int VnRegEx::_match(const VnString& text, VnStringList* captures) {
     _error = "";
     int code = 0;
     PCRE2_SIZE offset = 0;
@@ -79,8 +79,7 @@ int VnRegEx::_match(const VnString& text, VnStringList* captures)
     }
 
     MatchData data(pcre2_match_data_create(captures ? kCapturePairs : kPlainPairs, nullptr));
-    if (!data)
-        throw std::bad_alloc();
+    if (!data) throw std::bad_alloc();
     const char* bytes = text.value();
     const int rc = pcre2_match(compiled.get(), reinterpret_cast<PCRE2_SPTR>(bytes),
                                static_cast<PCRE2_SIZE>(text.length()), 0, 0, data.get(), nullptr);

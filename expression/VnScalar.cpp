@@ -16,11 +16,15 @@ namespace {
 
 enum Kind { kInteger = 0, kFloat = 1, kString = 2 };
 
-std::string_view text(const VnString& s) { return {s.value(), static_cast<std::size_t>(s.length())}; }
+std::string_view text(const VnString& s) {
+    return {s.value(), static_cast<std::size_t>(s.length())};
+}
 
 // The low 32 bits of v as a two's complement integer: integer arithmetic of
 // the language wraps.
-int wrap(std::int64_t v) { return static_cast<int>(static_cast<std::uint32_t>(v)); }
+int wrap(std::int64_t v) {
+    return static_cast<int>(static_cast<std::uint32_t>(v));
+}
 
 // Truncation toward zero, clamped to the int range; NaN gives INT_MIN.
 int floatToInt(float f) {
@@ -112,7 +116,9 @@ const Entry<IntegerRule> kIntegerRules[] = {
     {{"min"}, [](int x, int y) { return std::min(x, y); }},
 };
 
-float truth(bool b) { return b ? 1.0f : 0.0f; }
+float truth(bool b) {
+    return b ? 1.0f : 0.0f;
+}
 
 using FloatRule = float (*)(float, float);
 const Entry<FloatRule> kFloatRules[] = {
@@ -147,7 +153,8 @@ using StringRule = int (*)(VnScalar&, VnScalar&);
 const Entry<StringRule> kStringRules[] = {
     {{"=", "==", "eq"}, [](VnScalar& a, VnScalar& b) { return int(a.stringvalue() == b.stringvalue()); }},
     {{"!=", "ne"}, [](VnScalar& a, VnScalar& b) { return int(a.stringvalue() != b.stringvalue()); }},
-    {{"and", "&&"}, [](VnScalar& a, VnScalar& b) { return int(a.integervalue() != 0 && b.integervalue() != 0); }},
+    {{"and", "&&"},
+     [](VnScalar& a, VnScalar& b) { return int(a.integervalue() != 0 && b.integervalue() != 0); }},
     {{"in"}, [](VnScalar& a, VnScalar& b) { return listHolds(b.stringvalue(), a.stringvalue()); }},
     {{"has"}, [](VnScalar& a, VnScalar& b) { return listHolds(a.stringvalue(), b.stringvalue()); }},
 };
@@ -156,18 +163,26 @@ const Entry<StringRule> kStringRules[] = {
 
 VnScalar::VnScalar() : valuetype(kInteger), ival(0), fval(0.0f) {}
 
-VnScalar::VnScalar(const VnString& text) : VnScalar() { value(text); }
+VnScalar::VnScalar(const VnString& text) : VnScalar() {
+    value(text);
+}
 
-VnScalar::VnScalar(int v) : VnScalar() { ival = v; }
+VnScalar::VnScalar(int v) : VnScalar() {
+    ival = v;
+}
 
-VnScalar::VnScalar(float v) : VnScalar() { setFloat(*this, v); }
+VnScalar::VnScalar(float v) : VnScalar() {
+    setFloat(*this, v);
+}
 
 VnScalar::VnScalar(const VnScalar& other)
     : VnBase(other), valuetype(other.valuetype), ival(other.ival), fval(other.fval), sval(other.sval) {}
 
 VnScalar::~VnScalar() {}
 
-int VnScalar::type() { return VN_TYPE_SCALAR; }
+int VnScalar::type() {
+    return VN_TYPE_SCALAR;
+}
 
 void VnScalar::copy(const VnScalar& other) {
     valuetype = other.valuetype;
@@ -194,19 +209,27 @@ void VnScalar::value(const VnString& text) {
 
 int VnScalar::integervalue() {
     switch (valuetype) {
-        case kInteger: return ival;
-        case kFloat: return floatToInt(fval);
-        case kString: return sval.integervalue();
-        default: return 0;
+        case kInteger:
+            return ival;
+        case kFloat:
+            return floatToInt(fval);
+        case kString:
+            return sval.integervalue();
+        default:
+            return 0;
     }
 }
 
 float VnScalar::floatvalue() {
     switch (valuetype) {
-        case kInteger: return static_cast<float>(ival);
-        case kFloat: return fval;
-        case kString: return sval.floatvalue();
-        default: return 0.0f;
+        case kInteger:
+            return static_cast<float>(ival);
+        case kFloat:
+            return fval;
+        case kString:
+            return sval.floatvalue();
+        default:
+            return 0.0f;
     }
 }
 

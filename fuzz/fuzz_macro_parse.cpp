@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (static_cast<std::size_t>(result.length()) > size * kLongest) __builtin_trap();
     const bool plain = std::memchr(data, '$', size) == nullptr;
-    if (plain && (result.length() != text.length() ||
-                  std::memcmp(result.value(), text.value(), size) != 0))
+    if (plain && (result.length() != text.length() || std::memcmp(result.value(), text.value(), size) != 0))
         __builtin_trap();
     return 0;
 }

@@ -10,22 +10,18 @@
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
+void check(bool ok) {
+    if (!ok) __builtin_trap();
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const char* bytes = reinterpret_cast<const char*>(data);
     const void* nul = std::memchr(bytes, '\0', size);
     const std::size_t split = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size;
     const std::size_t rest = size - split - (nul ? 1 : 0);
-    if (split > 256 || rest > 4096)
-        return 0;
+    if (split > 256 || rest > 4096) return 0;
     const VnString pattern(bytes, static_cast<int>(split));
     const VnString text(bytes + size - rest, static_cast<int>(rest));
 

@@ -14,35 +14,34 @@ namespace {
 using ListSplitter = void (*)(const VnString&, VnStringList&);
 
 const ListSplitter kListSplitters[] = {
-    VnExpression::split,     VnExpression::splitcomma,    VnExpression::splittab,
-    VnExpression::splitslash, VnExpression::splitspace,   VnExpression::tokenize,
+    VnExpression::split,         VnExpression::splitcomma,       VnExpression::splittab,
+    VnExpression::splitslash,    VnExpression::splitspace,       VnExpression::tokenize,
     VnExpression::rangetokenize, VnExpression::callbacktokenize, VnExpression::valuetokenize,
 };
 
-std::string str(const VnString& s) { return std::string(s.value(), s.length()); }
-
-bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
 }
 
-void checkTabs(const VnString& text, const std::string& raw)
-{
+bool isWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+void check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+void checkTabs(const VnString& text, const std::string& raw) {
     VnStringList items;
     VnExpression::splittab(text, items);
     std::string joined;
     for (int i = 0; i < items.length(); ++i)
         joined += (i ? "\t" : "") + str(*items.get(i));
-    if (!raw.empty() && raw.back() == '\t')
-        joined += '\t';
+    if (!raw.empty() && raw.back() == '\t') joined += '\t';
     check(joined == raw);
 }
 
-void checkWords(const VnString& text)
-{
+void checkWords(const VnString& text) {
     VnStringList items;
     VnExpression::splitspace(text, items);
     for (int i = 0; i < items.length(); ++i) {
@@ -53,8 +52,7 @@ void checkWords(const VnString& text)
     }
 }
 
-void checkPairs(const VnString& text, const std::string& raw)
-{
+void checkPairs(const VnString& text, const std::string& raw) {
     VnString name, value, left, right;
     check(VnExpression::splitequal(text, name, value) == (raw.find('=') != std::string::npos));
     name = "";
@@ -69,10 +67,8 @@ void checkPairs(const VnString& text, const std::string& raw)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (size > 64 * 1024)
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 64 * 1024) return 0;
     const std::string raw(reinterpret_cast<const char*>(data), size);
     const VnString text(raw.data(), static_cast<int>(raw.size()));
     for (ListSplitter f : kListSplitters) {

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string text(const VnString& s) { return std::string(s.value(), static_cast<std::size_t>(s.length())); }
+std::string text(const VnString& s) {
+    return std::string(s.value(), static_cast<std::size_t>(s.length()));
+}
 
 void checkRoundTrip(VnError& error) {
     const std::string before = text(error.value());

@@ -16,7 +16,8 @@ struct IntHash : VnIntHash {
     bool keyHoldsZeroByte() const {
         for (int s = 0; s < size; ++s) {
             const VnString* key = keytable[s];
-            if (key && key != &deleted && std::memchr(key->value(), 0, static_cast<std::size_t>(key->length())))
+            if (key && key != &deleted &&
+                std::memchr(key->value(), 0, static_cast<std::size_t>(key->length())))
                 return true;
         }
         return false;
@@ -38,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.unpack(first.data(), static_cast<int>(first.size())) != 0) __builtin_trap();
     again.pack();
     // The count is the 4 bytes after the version word and the count field's header.
-    if (again.packSize() != static_cast<int>(first.size()) || _rc_int32(again.packContents() + 8) != _rc_int32(first.data() + 8))
+    if (again.packSize() != static_cast<int>(first.size()) ||
+        _rc_int32(again.packContents() + 8) != _rc_int32(first.data() + 8))
         __builtin_trap();
     return 0;
 }

@@ -14,7 +14,8 @@ namespace {
 
 bool keyHoldsZeroByte(const VnBaseList<VnString>& keys) {
     for (int i = 0; i < keys.length(); ++i) {
-        if (std::memchr(keys.get(i)->value(), 0, static_cast<std::size_t>(keys.get(i)->length()))) return true;
+        if (std::memchr(keys.get(i)->value(), 0, static_cast<std::size_t>(keys.get(i)->length())))
+            return true;
     }
     return false;
 }

@@ -28,11 +28,15 @@ int statusIs(const VnString& path, bool follow, Test test) {
 
 }  // namespace
 
-VnDir::VnDir(const VnString& path) : path(path) { _load(); }
+VnDir::VnDir(const VnString& path) : path(path) {
+    _load();
+}
 
 VnDir::~VnDir() = default;
 
-int VnDir::type() { return VN_TYPE_DIR; }
+int VnDir::type() {
+    return VN_TYPE_DIR;
+}
 
 void VnDir::_load() {
     entries.clear();
@@ -45,11 +49,17 @@ void VnDir::_load() {
     }
 }
 
-int VnDir::length() const { return entries.length(); }
+int VnDir::length() const {
+    return entries.length();
+}
 
-VnString* VnDir::get(int i) const { return entries.get(i); }
+VnString* VnDir::get(int i) const {
+    return entries.get(i);
+}
 
-VnString VnDir::dir() const { return path; }
+VnString VnDir::dir() const {
+    return path;
+}
 
 int VnDir::make(int mode) {
     const int made = mkdir(path.value(), static_cast<mode_t>(mode)) == 0 ? 1 : 0;
@@ -101,7 +111,9 @@ int VnDir::fullaccess(const VnString& path) {
     return statusIs(path, true, [](mode_t mode) { return (mode & 0777) == 0777; });
 }
 
-std::int64_t VnDir::size(const VnString& path) { return _size(path, 0); }
+std::int64_t VnDir::size(const VnString& path) {
+    return _size(path, 0);
+}
 
 std::int64_t VnDir::_size(const VnString& path, int depth) {
     std::int64_t total = 0;

@@ -59,13 +59,19 @@ int lastSlash(const VnString& path) {
 
 VnFile::VnFile() = default;
 
-VnFile::VnFile(const VnString& path) { read(path); }
+VnFile::VnFile(const VnString& path) {
+    read(path);
+}
 
 VnFile::~VnFile() = default;
 
-int VnFile::type() { return VN_TYPE_FILE; }
+int VnFile::type() {
+    return VN_TYPE_FILE;
+}
 
-VnString VnFile::typeXML() { return VnString(VN_XML_FILE); }
+VnString VnFile::typeXML() {
+    return VnString(VN_XML_FILE);
+}
 
 void VnFile::encode() {
     store(0, _name);
@@ -101,14 +107,28 @@ void VnFile::read(const VnString& path) {
     _source = path;
 }
 
-void VnFile::write(const VnString& path) { save(path, _data); }
+void VnFile::write(const VnString& path) {
+    save(path, _data);
+}
 
-VnString& VnFile::name() { return _name; }
-VnString& VnFile::source() { return _source; }
-VnString& VnFile::data() { return _data; }
-const VnString& VnFile::name() const { return _name; }
-const VnString& VnFile::source() const { return _source; }
-const VnString& VnFile::data() const { return _data; }
+VnString& VnFile::name() {
+    return _name;
+}
+VnString& VnFile::source() {
+    return _source;
+}
+VnString& VnFile::data() {
+    return _data;
+}
+const VnString& VnFile::name() const {
+    return _name;
+}
+const VnString& VnFile::source() const {
+    return _source;
+}
+const VnString& VnFile::data() const {
+    return _data;
+}
 
 int VnFile::exists(const VnString& path) {
     struct stat status;
@@ -121,7 +141,9 @@ int VnFile::touch(const VnString& path) {
     return exists(path);
 }
 
-int VnFile::writable(const VnString& path) { return openFile(path, "a") ? 1 : 0; }
+int VnFile::writable(const VnString& path) {
+    return openFile(path, "a") ? 1 : 0;
+}
 
 long VnFile::modified(const VnString& path) {
     struct stat status;
@@ -129,11 +151,17 @@ long VnFile::modified(const VnString& path) {
     return static_cast<long>(status.st_mtime);
 }
 
-int VnFile::remove(const VnString& path) { return unlink(path.value()) == 0 ? 1 : 0; }
+int VnFile::remove(const VnString& path) {
+    return unlink(path.value()) == 0 ? 1 : 0;
+}
 
-int VnFile::hidden(const VnString&) { return 0; }
+int VnFile::hidden(const VnString&) {
+    return 0;
+}
 
-int VnFile::clearhidden(const VnString&) { return 0; }
+int VnFile::clearhidden(const VnString&) {
+    return 0;
+}
 
 VnString VnFile::load(const VnString& path) {
     VnString contents;
@@ -141,9 +169,13 @@ VnString VnFile::load(const VnString& path) {
     return contents;
 }
 
-void VnFile::save(const VnString& path, const VnString& text) { writeAll(path, "wb", text); }
+void VnFile::save(const VnString& path, const VnString& text) {
+    writeAll(path, "wb", text);
+}
 
-void VnFile::append(const VnString& path, const VnString& text) { writeAll(path, "ab", text); }
+void VnFile::append(const VnString& path, const VnString& text) {
+    writeAll(path, "ab", text);
+}
 
 int VnFile::loadpos(const VnString& path, int pos, VnString& out) {
     FileHandle file = openRegular(path);
@@ -175,7 +207,9 @@ VnString VnFile::uniquefile() {
     VnString name("vorn");
     name += static_cast<int>(getpid());
     name += "u";
-    name += _file_unique++;
+    name += _file_unique;
     name += ".tmp";
+    // Counts on past INT_MAX by wrapping, never by signed overflow.
+    _file_unique = static_cast<int>(static_cast<unsigned>(_file_unique) + 1u);
     return name;
 }

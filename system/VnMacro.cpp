@@ -15,7 +15,9 @@ bool isNameByte(char c) {
 
 VnMacro::VnMacro() : _resolver(nullptr) {}
 
-VnMacro::VnMacro(const VnMacro& other) : VnPack(other), _resolver(nullptr) { copy(other); }
+VnMacro::VnMacro(const VnMacro& other) : VnPack(other), _resolver(nullptr) {
+    copy(other);
+}
 
 VnMacro::~VnMacro() = default;
 
@@ -24,7 +26,9 @@ VnMacro& VnMacro::operator=(const VnMacro& other) {
     return *this;
 }
 
-void VnMacro::copy(const VnMacro& other) { _table = other._table; }
+void VnMacro::copy(const VnMacro& other) {
+    _table = other._table;
+}
 
 void VnMacro::set(const VnString& name, const VnString& value) {
     std::unique_ptr<VnString> stored(new VnString(value));
@@ -32,7 +36,9 @@ void VnMacro::set(const VnString& name, const VnString& value) {
     stored.release();
 }
 
-void VnMacro::set(Resolver resolver) { _resolver = resolver; }
+void VnMacro::set(Resolver resolver) {
+    _resolver = resolver;
+}
 
 void VnMacro::get(const VnString& name, VnString& value) const {
     if (const VnString* found = _table.get(name)) value = *found;
@@ -47,7 +53,8 @@ VnString VnMacro::parse(const VnString& text) const {
     int i = 0;
     while (i < length) {
         const int plain = i;
-        while (i < length && bytes[i] != '$') ++i;
+        while (i < length && bytes[i] != '$')
+            ++i;
         result.append(bytes + plain, i - plain);
         if (i == length) break;
         ++i;
@@ -55,11 +62,13 @@ VnString VnMacro::parse(const VnString& text) const {
         int end;
         if (i < length && bytes[i] == '(') {
             start = ++i;
-            while (i < length && bytes[i] != ')') ++i;
+            while (i < length && bytes[i] != ')')
+                ++i;
             end = i;
             if (i < length) ++i;  // the ")"; an unclosed name runs to the end
         } else {
-            while (i < length && isNameByte(bytes[i])) ++i;
+            while (i < length && isNameByte(bytes[i]))
+                ++i;
             end = i;
         }
         _expand(VnString(bytes + start, end - start), result);
@@ -78,14 +87,26 @@ void VnMacro::_expand(const VnString& name, VnString& out) const {
     if (_resolver && _resolver(name, resolved)) out += resolved;
 }
 
-int VnMacro::type() { return VN_TYPE_MACRO; }
+int VnMacro::type() {
+    return VN_TYPE_MACRO;
+}
 
-VnString VnMacro::typeXML() { return VnString(VN_XML_MACRO); }
+VnString VnMacro::typeXML() {
+    return VnString(VN_XML_MACRO);
+}
 
-void VnMacro::encode() { store(1, _table); }
+void VnMacro::encode() {
+    store(1, _table);
+}
 
-void VnMacro::decode() { restore(1, _table); }
+void VnMacro::decode() {
+    restore(1, _table);
+}
 
-void VnMacro::encodeXML() { storeXML("value", _table); }
+void VnMacro::encodeXML() {
+    storeXML("value", _table);
+}
 
-void VnMacro::decodeXML() { restoreXML("value", _table); }
+void VnMacro::decodeXML() {
+    restoreXML("value", _table);
+}

@@ -3,255 +3,68 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdint>
 #include <new>
-#include <string>
-#include <vector>
+#include <stdexcept>
 
+#include "base/VnStringList.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
 
-std::string be16(int v) { return {static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)}; }
-
-std::string be32(int v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    return be16(static_cast<int>(u >> 16)) + be16(static_cast<int>(u & 0xFFFF));
-}
-
-std::string hex(const char* text) {
-    std::string bytes;
-    for (const char* p = text; *p; p += (p[2] == ' ') ? 3 : 2) bytes += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
-    return bytes;
-}
-
-std::string field(int tag, int code, const std::string& payload) { return be16(tag) + be16(code) + payload; }
-std::string intField(int tag, int v) { return field(tag, 1, be32(v)); }
-std::string strField(int tag, const std::string& s) { return field(tag, 3, be32(static_cast<int>(s.size())) + s); }
-std::string objField(int tag, int number, const std::string& body) {
-    return field(tag, 4, be32(number) + be32(static_cast<int>(body.size())) + body);
-}
-const std::string kVersion = be32(1);
-
-std::string packed(VnPack& p) {
-    p.pack();
-    return std::string(p.packContents(), static_cast<std::size_t>(p.packSize()));
-}
-
-// Reads from a buffer of exactly the given size, so an overread is caught.
-int unpackInto(VnPack& p, const std::string& bytes) {
-    std::vector<char> data(bytes.begin(), bytes.end());
-    return p.unpack(data.data(), static_cast<int>(data.size()));
-}
-
-const std::string kListBody = hex("00 01 00 01 00 00 00 02 00 0A 00 03 00 00 00 01 61 00 0A 00 03 00 00 00 02 62 63");
-
-struct ListHolder : TestRecord {
-    TestStringList list;
-    void encode() override { store(7, list); }
-    void decode() override { restore(7, list); }
-};
-
-struct Tagged : VnPack {
-    int value = 0;
-    void encode() override { store(-32768, value); }
-    void decode() override { restore(-32768, value); }
-    void encodeXML() override {}
-    void decodeXML() override {}
-};
-
-struct Probe : Tagged {
-    void encode() override {}
+struct Tagged : TestItem {  // the id alone, under the lowest tag; on demand a decode that throws
+    bool failing = false;
+    void encode() override { store(-32768, id); }
+    void decode() override {
+        if (failing) throw std::runtime_error("decode");
+        restore(-32768, id);
+    }
     int capacity() const { return packcapacity; }
 };
 
 }  // namespace
 
-TEST(VnPack, WorkedExampleByteForByte) {
-    TestStringList list;
-    list.add("a");
-    list.add("bc");
-    const std::string bytes = packed(list);
-    EXPECT_EQ(bytes.size(), 31u);
-    EXPECT_EQ(bytes, kVersion + kListBody);
-
-    TestStringList back;
-    EXPECT_EQ(unpackInto(back, bytes), 0);
-    ASSERT_EQ(back.items.size(), 2u);
-    EXPECT_STREQ(back.items[0]->value(), "a");
-    EXPECT_STREQ(back.items[1]->value(), "bc");
-
-    ListHolder holder;
-    holder.list.add("a");
-    holder.list.add("bc");
-    const std::string nested = packed(holder);
-    EXPECT_EQ(nested, kVersion + hex("00 07 00 04 00 00 00 37 00 00 00 1B") + kListBody);
-    ListHolder read;
-    EXPECT_EQ(unpackInto(read, nested), 0);
-    ASSERT_EQ(read.list.items.size(), 2u);
-    EXPECT_STREQ(read.list.items[1]->value(), "bc");
-}
-
-TEST(VnPack, EveryTypeCodeByteForByteAndBack) {
-    TestRecord r;
-    r.number = 7;
-    r.letter = 'x';
-    r.text = "hi";
-    r.item.id = 3;
-    r.ratio = 2.5f;
-    r.flag = 1;
-    const std::string item = hex("00 01 00 01 00 00 00 03 00 02 00 02 00 00 03 00 03 00 00 00 00 "
-                                 "00 05 00 05 00 00 00 00 00 06 00 06 00");
-    EXPECT_EQ(packed(r), kVersion + hex("00 01 00 01 00 00 00 07 00 02 00 02 78 00 03 00 03 00 00 00 02 68 69 "
-                                        "00 04 00 04 00 00 00 1F 00 00 00 22") +
-                             item + hex("00 05 00 05 40 20 00 00 00 06 00 06 01"));
-
-    r.item.child = std::make_unique<TestItem>();
-    r.item.child->name = "deep";
-    r.item.child->grade = -5;
-    TestRecord back;
+TEST(VnPack, EveryTypeCodeAndNestedWorkedExampleByteForByte) {
+    TestItem r(7, 'x', "hi", 2.5f, 1);
+    r.child = std::make_shared<TestItem>(3, 0, "");
+    const std::string zero(1, '\0');
+    const std::string child =
+        intField(1, 3) + field(2, 2, zero) + strField(3, "") + field(5, 5, be32(0)) + field(6, 6, zero);
+    EXPECT_EQ(packed(r), kVersion + intField(1, 7) + field(2, 2, "x") + strField(3, "hi") +
+                             field(4, 4, be32(31) + be32(34)) + child + field(5, 5, be32(0x40200000)) +
+                             field(6, 6, "\x01"));
+    r.child->child = std::make_shared<TestItem>(-1, -5, "deep");
+    TestItem back;
     EXPECT_EQ(unpackInto(back, packed(r)), 0);
-    EXPECT_EQ(back.number, 7);
-    EXPECT_EQ(back.letter, 'x');
-    EXPECT_STREQ(back.text.value(), "hi");
-    EXPECT_EQ(back.item.id, 3);
-    ASSERT_TRUE(back.item.child);
-    EXPECT_STREQ(back.item.child->name.value(), "deep");
-    EXPECT_EQ(back.item.child->grade, -5);
-    EXPECT_EQ(back.ratio, 2.5f);
-    EXPECT_EQ(back.flag, 1);
-
-    // Floats are read from a float field and from an int field.
-    EXPECT_EQ(unpackInto(back, kVersion + intField(5, -3)), 0);
-    EXPECT_EQ(back.ratio, -3.0f);
-
-    // A null C string is stored as an empty string.
-    ListHolder holder;
-    holder.store(3, static_cast<char*>(nullptr));
-    holder.store(3, const_cast<char*>("ab"));
-    EXPECT_EQ(std::string(holder.packContents(), 18), strField(3, "") + strField(3, "ab"));
+    EXPECT_EQ(packed(back), packed(r));
+    EXPECT_EQ(unpackInto(back, kVersion + intField(5, -3)), 0);  // a float from an int field
+    EXPECT_EQ(back.weight, -3.0f);
+    back.store(3, static_cast<char*>(nullptr));  // a null C string is an empty string
+    EXPECT_EQ(std::string(back.packContents(), 8), strField(3, ""));
+    VnStringList list;  // stored by another object under tag 7
+    list.push(new VnString("a"));
+    list.push(new VnString("bc"));
+    back._clear();
+    back.store(7, list);
+    EXPECT_EQ(std::string(back.packContents(), static_cast<std::size_t>(back.packSize())),
+              field(7, 4, be32(55) + be32(27)) + intField(1, 2) + strField(10, "a") + strField(10, "bc"));
 }
 
-TEST(VnPack, ResultCodes) {
-    Probe empty;
-    EXPECT_EQ(packed(empty), kVersion);
-    EXPECT_EQ(unpackInto(empty, kVersion), 2);
-    EXPECT_EQ(empty.packContents(), nullptr);
-
-    TestRecord r;
-    r.pack();
-    char* const before = r.packContents();
-    EXPECT_EQ(unpackInto(r, std::string(3, '\0')), 1);
-    EXPECT_EQ(r.packContents(), before);
-    EXPECT_EQ(r.unpack(nullptr, 8), 1);
-    EXPECT_EQ(unpackInto(r, be32(2) + intField(1, 5)), 3);
-    EXPECT_EQ(r.packContents(), nullptr);
-    EXPECT_EQ(r.number, -1);
-    EXPECT_EQ(unpackInto(r, kVersion + intField(1, 5)), 0);
-    EXPECT_EQ(r.number, 5);
-}
-
-TEST(VnPack, SkipsUnknownFieldsAndFieldsOfAnotherType) {
-    const std::string unknown = intField(99, 1) + field(99, 2, "c") + strField(99, "zz") +
-                                objField(99, 12345, intField(1, 1)) + field(99, 5, be32(0)) + field(99, 6, "\x01");
-    const std::string wrongType = field(6, 1, be32(1)) + strField(1, "x") + field(3, 2, "y");
-    TestRecord r;
-    EXPECT_EQ(unpackInto(r, kVersion + unknown + wrongType + intField(1, 42) + strField(3, "ok")), 0);
-    EXPECT_EQ(r.number, 42);
-    EXPECT_STREQ(r.text.value(), "ok");
-    EXPECT_EQ(r.flag, 0);
-
-    // An empty string leaves the target as it was, undefined or not.
-    TestRecord s;
-    EXPECT_EQ(unpackInto(s, kVersion + strField(3, "")), 0);
-    EXPECT_TRUE(s.text.isundef());
-    s.text = "keep";
-    EXPECT_EQ(unpackInto(s, kVersion + strField(3, "")), 0);
-    EXPECT_STREQ(s.text.value(), "keep");
-}
-
-TEST(VnPack, MalformedFieldEndsTheReading) {
-    struct Case {
-        const char* what;
-        std::string bad;
-        bool atEnd;  // truncations only make sense as the last bytes
-    };
-    const Case cases[] = {
-        {"unknown type code", field(99, 7, be32(0)), false},
-        {"type code 0 on a known tag", field(3, 0, ""), false},
-        {"negative type code", field(99, -1, ""), false},
-        {"string length -1", field(3, 3, be32(-1)), false},
-        {"unknown string length -1", field(99, 3, be32(-1)), false},
-        {"string beyond the data", field(3, 3, be32(100)), false},
-        {"object length -1", field(4, 4, be32(TEST_TYPE_ITEM) + be32(-1)), false},
-        {"object beyond the data", field(4, 4, be32(TEST_TYPE_ITEM) + be32(100)), false},
-        {"unknown object beyond the data", field(99, 4, be32(0) + be32(100)), false},
-        {"truncated int", field(1, 1, "\x01\x02"), true},
-        {"truncated float", field(5, 5, "\x01"), true},
-        {"char without payload", field(2, 2, ""), true},
-        {"unknown char without payload", field(99, 6, ""), true},
-        {"object header cut", field(4, 4, be32(TEST_TYPE_ITEM)), true},
-        {"string length cut", field(3, 3, std::string(2, '\0')), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TestRecord r;
-        const std::string later = c.atEnd ? "" : strField(3, "late") + intField(6, 1);
-        EXPECT_EQ(unpackInto(r, kVersion + intField(1, 5) + c.bad + later), 0);
-        EXPECT_EQ(r.number, 5);
-        EXPECT_TRUE(r.text.isundef());
-        EXPECT_EQ(r.flag, 0);
-        EXPECT_EQ(r.item.id, -1);
-    }
-}
-
-TEST(VnPack, WrongNestedClassEndsOnlyTheObjectHoldingIt) {
-    // The item's child carries class 30: the item stops there and misses its
-    // id, while the record goes on after the item.
-    const std::string item = objField(4, 30, intField(1, 9)) + intField(1, 8);
-    TestRecord r;
-    EXPECT_EQ(unpackInto(r, kVersion + objField(4, TEST_TYPE_ITEM, item) + intField(1, 7)), 0);
-    EXPECT_EQ(r.number, 7);
-    EXPECT_EQ(r.item.id, -1);
-    ASSERT_TRUE(r.item.child);
-    EXPECT_EQ(r.item.child->id, -1);
-
-    TestRecord top;
-    EXPECT_EQ(unpackInto(top, kVersion + objField(4, TEST_TYPE_RECORD, "") + intField(1, 7)), 0);
-    EXPECT_EQ(top.number, -1);
-}
-
-TEST(VnPack, NestingDeeperThan256IsRefused) {
-    // Level L holds its child (level L + 1) and then its id L.
-    std::string body = intField(1, 300);
-    for (int level = 299; level >= 0; --level) body = objField(4, TEST_TYPE_ITEM, body) + intField(1, level);
-    TestItem top;
-    EXPECT_EQ(unpackInto(top, kVersion + body), 0);
-    TestItem* item = &top;
-    for (int level = 0; level < 256; ++level) {
-        ASSERT_EQ(item->id, level);
-        ASSERT_TRUE(item->child);
-        item = item->child.get();
-    }
-    EXPECT_EQ(item->id, -1);  // level 256 stopped at its refused child
-    ASSERT_TRUE(item->child);
-    EXPECT_EQ(item->child->id, -1);
-    EXPECT_FALSE(item->child->child);
-}
-
-TEST(VnPack, NegativeTagOwnBufferAndCopies) {
+TEST(VnPack, ResultCodesOwnBufferAndCopies) {
     Tagged t;
-    t.value = 5;
-    EXPECT_EQ(packed(t), kVersion + hex("80 00 00 01") + be32(5));
-    Tagged back;
-    EXPECT_EQ(unpackInto(back, packed(t)), 0);
-    EXPECT_EQ(back.value, 5);
-
-    t.value = 0;
-    EXPECT_EQ(t.unpack(t.packContents(), t.packSize()), 0);
-    EXPECT_EQ(t.value, 5);
+    EXPECT_EQ(t.unpack(nullptr, 8), 1);
+    t.id = 5;
+    const std::string five = kVersion + std::string("\x80\x00\x00\x01", 4) + be32(5);  // tag -32768
+    EXPECT_EQ(packed(t), five);
+    char* const before = t.packContents();
+    EXPECT_EQ(unpackInto(t, std::string(3, '\0')), 1);
+    EXPECT_EQ(t.packContents(), before);
+    t.id = 0;
+    EXPECT_EQ(t.unpack(t.packContents(), t.packSize()), 0);  // its own buffer
+    EXPECT_EQ(t.id, 5);
+    t.pack();
+    EXPECT_EQ(unpackInto(t, kVersion), 2);
     EXPECT_EQ(t.packContents(), nullptr);
-
+    EXPECT_EQ(unpackInto(t, be32(2) + intField(-32768, 7)), 3);
     t.pack();
     Tagged copy(t);
     EXPECT_EQ(copy.packContents(), nullptr);
@@ -259,27 +72,75 @@ TEST(VnPack, NegativeTagOwnBufferAndCopies) {
     char* const own = copy.packContents();
     copy = t;
     EXPECT_EQ(copy.packContents(), own);
-    EXPECT_NE(t.packContents(), own);
+    copy.failing = true;  // a decode that throws leaves the caller's data behind, never as the buffer
+    EXPECT_THROW(unpackInto(copy, five), std::runtime_error);
+    EXPECT_EQ(copy.packContents(), nullptr);
+    EXPECT_EQ(packed(copy), five);
+}
+
+TEST(VnPack, ReaderSkipsWhatItCanAndStopsAtMalformedFieldsWrongClassesAndDepth) {
+    const std::string unknown = intField(99, 1) + field(99, 2, "c") + strField(99, "zz") +
+                                objField(99, 12345, intField(1, 1)) + field(99, 5, be32(0)) +
+                                field(99, 6, "\x01");
+    const std::string wrongType = field(6, 1, be32(1)) + strField(1, "x") + field(3, 2, "y");
+    TestItem r;
+    const std::string known = intField(1, 42) + strField(3, "") + field(6, 6, "\x01");
+    EXPECT_EQ(unpackInto(r, kVersion + unknown + wrongType + known), 0);
+    EXPECT_EQ(r.id, 42);
+    EXPECT_TRUE(r.name.isundef());  // an empty string leaves the target as it was
+    EXPECT_EQ(r.active, 1);
+    const std::string bad[] = {
+        field(99, 7, be32(0)), field(3, 0, ""), field(99, -1, ""),              // unknown type codes
+        field(3, 3, be32(-1)), field(99, 3, be32(-1)), field(3, 3, be32(100)),  // string lengths
+        field(4, 4, be32(TEST_TYPE_ITEM) + be32(-1)), field(4, 4, be32(TEST_TYPE_ITEM) + be32(100)),
+        field(99, 4, be32(0) + be32(100)),
+        // truncated payloads, at the end of the data
+        field(1, 1, "\x01\x02"), field(5, 5, "\x01"), field(2, 2, ""), field(99, 6, ""),
+        field(4, 4, be32(TEST_TYPE_ITEM)), field(3, 3, std::string(2, '\0'))};
+    for (const std::string& b : bad) {
+        TestItem s(-1, 0, "kept");
+        const std::string later = &b < &bad[9] ? strField(3, "late") + field(6, 6, "\x01") : "";
+        EXPECT_EQ(unpackInto(s, kVersion + intField(1, 5) + b + later), 0);
+        EXPECT_EQ(s.id, 5);
+        EXPECT_STREQ(s.name.value(), "kept") << &b - bad;
+        EXPECT_EQ(s.active, 0);
+    }
+    // The child's child has class 30: the child stops there, the top goes on after the child.
+    TestItem wrong;
+    const std::string child = objField(4, 30, intField(1, 9)) + intField(1, 8);
+    EXPECT_EQ(unpackInto(wrong, kVersion + objField(4, TEST_TYPE_ITEM, child) + intField(1, 7)), 0);
+    EXPECT_EQ(wrong.id, 7);
+    EXPECT_EQ(wrong.child->id, -1);
+    std::string body = intField(1, 300);  // level L holds its child (level L + 1), then its id L
+    for (int level = 299; level >= 0; --level)
+        body = objField(4, TEST_TYPE_ITEM, body) + intField(1, level);
+    TestItem top;
+    EXPECT_EQ(unpackInto(top, kVersion + body), 0);
+    int level = 0;
+    const TestItem* item = &top;
+    for (; item->child; item = item->child.get(), ++level)
+        ASSERT_EQ(item->id, level < 256 ? level : -1);
+    EXPECT_EQ(level, 257);  // level 256 stopped at its refused child, which read nothing
+    EXPECT_EQ(item->id, -1);
 }
 
 TEST(VnPack, BufferGrowthAndDebugPrint) {
-    Probe p;
+    Tagged p;
     p.pack();
-    EXPECT_EQ(p.capacity(), 32);
-    char zeros[28] = {};
-    p._store(zeros, 28);
-    EXPECT_EQ(p.capacity(), 32);
+    EXPECT_EQ(p.capacity(), 32);  // four times the 4 bytes of the version word, plus 16
+    char zeros[20] = {};
+    p._store(zeros, 20);
     p._store(p.packContents(), 32);  // its own bytes, while the buffer grows
     EXPECT_EQ(p.capacity(), 272);
     EXPECT_EQ(std::string(p.packContents() + 32, 4), kVersion);
     EXPECT_THROW(p._store(zeros, INT_MAX), std::bad_alloc);
-    EXPECT_EQ(p.packSize(), 64);
-
-    Probe q;
+    Tagged q;
+    q.id = -128;
     q.pack();
-    char high = static_cast<char>(0x80);
-    q._store(&high, 1);
     testing::internal::CaptureStdout();
     q._debug_print();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0 0 0 1 -128 \n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0 0 0 1 -128 0 0 1 -1 -1 -1 -128 \n");
+    q._store(zeros, 20);
+    q.store(3, const_cast<char*>("a"));  // a string field grows the buffer piece by piece: here at its header
+    EXPECT_EQ(q.capacity(), 4 * 36 + 16);
 }

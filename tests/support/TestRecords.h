@@ -1,76 +1,35 @@
 #ifndef VN_TESTS_SUPPORT_TESTRECORDS_H
 #define VN_TESTS_SUPPORT_TESTRECORDS_H
 
-// Small packable records shared by the tests, fuzz targets and benchmarks.
+// Small packable records and byte-string helpers shared by tests, fuzz targets and benchmarks.
 
-#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "base/VnPack.h"
-#include "base/VnPackObj.h"
-#include "base/VnString.h"
+#include "base/VnList.h"
 #include "base/VnTypes.h"
 
 // Class numbers used only by these test records; no library class has them.
-constexpr int TEST_TYPE_RECORD = 29;
 constexpr int TEST_TYPE_ITEM = 31;
 constexpr int TEST_TYPE_ITEM_LIST = 40;
-constexpr char TEST_XML_RECORD[] = "test_record";
 constexpr char TEST_XML_ITEM[] = "test_item";
 constexpr char TEST_XML_ITEM_LIST[] = "test_item_list";
 
-// A packable list written like the library's lists: the count under tag 1,
-// then each element under tag 10 (a string field for VnString, an object
-// field for a record). In XML every element is "item"; they read back as
-// "item", "item1", "item2" ... while the node holds the name.
+// A typed list of the library's kind that adds copies of its items.
 template <class T, int Number, const char* Name>
-class TestList : public VnPack {
+class TestList : public VnList<T> {
 public:
-    std::vector<std::unique_ptr<T>> items;
-
-    void add(const T& item) { items.push_back(std::make_unique<T>(item)); }
-
+    void add(const T& item) { this->push(new T(item)); }
     int type() override { return Number; }
     VnString typeXML() override { return VnString(Name); }
-
-    void encode() override {
-        store(1, static_cast<int>(items.size()));
-        for (auto& item : items) store(10, *item);
-    }
-
-    void decode() override {
-        int count = 0;
-        restore(1, count);
-        // Every element takes at least a 4-byte field header.
-        count = std::min(count, packsize / 4);
-        for (int taken = 0; taken < count && _readtag(); ++taken) {
-            items.push_back(std::make_unique<T>());
-            restore(10, *items.back());
-            _yank();
-        }
-    }
-
-    void encodeXML() override {
-        for (auto& item : items) storeXML(VnString("item"), *item);
-    }
-
-    void decodeXML() override {
-        for (int i = 0;; ++i) {
-            VnString name("item");
-            if (i > 0) name += i;
-            if (!xmlnode->variables().get(name) && !xmlnode->elements().get(name)) break;
-            items.push_back(std::make_unique<T>());
-            restoreXML(name, *items.back());
-        }
-    }
 };
 
-// Written exactly like the library's string list (class 55).
-using TestStringList = TestList<VnString, VN_TYPE_STRING_LIST, VN_XML_STRING_LIST>;
+using TestStringList = TestList<VnString, VN_TYPE_STRING_LIST, VN_XML_STRING_LIST>;  // as VnStringList
 
-// A small record of five fields. Its optional child (tag 4) makes chains of
-// any depth; the child is created when a child field arrives.
+// A record with a field of every type code. Its optional child (tag 4, "child") makes chains of any depth;
+// the child is created when a child field arrives. Copies share the child.
 class TestItem : public VnPack {
 public:
     int id = -1;
@@ -78,110 +37,82 @@ public:
     VnString name;
     float weight = 0.0f;
     unsigned char active = 0;
-    std::unique_ptr<TestItem> child;
+    std::shared_ptr<TestItem> child;
 
     TestItem() = default;
-    TestItem(const TestItem& other)
-        : VnPack(other),
-          id(other.id),
-          grade(other.grade),
-          name(other.name),
-          weight(other.weight),
-          active(other.active),
-          child(other.child ? std::make_unique<TestItem>(*other.child) : nullptr) {}
+    TestItem(int i, char g, const char* n, float w = 0.0f, unsigned char a = 0)
+        : id(i), grade(g), name(n), weight(w), active(a) {}
 
     int type() override { return TEST_TYPE_ITEM; }
     VnString typeXML() override { return VnString(TEST_XML_ITEM); }
 
+    // Every field with its tag and element name, the child only when there is one.
+    template <class Field>
+    void fields(Field field) {
+        field(1, "id", id);
+        field(2, "grade", grade);
+        field(3, "name", name);
+        if (child) field(4, "child", *child);
+        field(5, "weight", weight);
+        field(6, "active", active);
+    }
     void encode() override {
-        store(1, id);
-        store(2, grade);
-        store(3, name);
-        if (child) store(4, *child);
-        store(5, weight);
-        store(6, active);
+        fields([this](short tag, const char*, auto& value) { store(tag, value); });
     }
-
-    void decode() override {
-        restore(1, id);
-        restore(2, grade);
-        restore(3, name);
-        if (fieldtag == 4 && fieldtype == 4 && !child) child = std::make_unique<TestItem>();
-        if (child) restore(4, *child);
-        restore(5, weight);
-        restore(6, active);
-    }
-
     void encodeXML() override {
-        storeXML(VnString("id"), id);
-        storeXML(VnString("grade"), grade);
-        storeXML(VnString("name"), name);
-        if (child) storeXML(VnString("child"), *child);
-        storeXML(VnString("weight"), weight);
-        storeXML(VnString("active"), active);
+        fields([this](short, const char* name, auto& value) { storeXML(name, value); });
     }
-
+    void decode() override {
+        if (fieldtag == 4 && fieldtype == 4 && !child) child = std::make_shared<TestItem>();
+        fields([this](short tag, const char*, auto& value) { restore(tag, value); });
+    }
     void decodeXML() override {
-        restoreXML(VnString("id"), id);
-        restoreXML(VnString("grade"), grade);
-        restoreXML(VnString("name"), name);
-        if (!child && xmlnode->elements().get(VnString("child"))) child = std::make_unique<TestItem>();
-        if (child) restoreXML(VnString("child"), *child);
-        restoreXML(VnString("weight"), weight);
-        restoreXML(VnString("active"), active);
+        if (!child && xmlnode->elements().get("child")) child = std::make_shared<TestItem>();
+        fields([this](short, const char* name, auto& value) { restoreXML(name, value); });
     }
 };
 
 using TestItemList = TestList<TestItem, TEST_TYPE_ITEM_LIST, TEST_XML_ITEM_LIST>;
 
-// One field of every type code, the nested item under tag 4.
-class TestRecord : public VnPack {
-public:
-    int number = -1;
-    char letter = 0;
-    VnString text;
-    TestItem item;
-    float ratio = 0.0f;
-    unsigned char flag = 0;
+using TestRecord = TestItem;  // the record that the fuzz targets read
 
-    int type() override { return TEST_TYPE_RECORD; }
-    VnString typeXML() override { return VnString(TEST_XML_RECORD); }
+// Big-endian words and whole fields of the binary form as byte strings.
+inline std::string be16(int v) {
+    return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)};
+}
+inline std::string be32(int v) {
+    return be16(static_cast<int>(static_cast<std::uint32_t>(v) >> 16)) + be16(v & 0xFFFF);
+}
+inline std::string field(int tag, int code, const std::string& body) {
+    return be16(tag) + be16(code) + body;
+}
+inline std::string intField(int tag, int v) {
+    return field(tag, 1, be32(v));
+}
+inline std::string strField(int tag, const std::string& s) {
+    return field(tag, 3, be32(int(s.size())) + s);
+}
+inline std::string objField(int tag, int number, const std::string& body) {
+    return field(tag, 4, be32(number) + be32(int(body.size())) + body);
+}
+inline const std::string kVersion = be32(1);
 
-    void encode() override {
-        store(1, number);
-        store(2, letter);
-        store(3, text);
-        store(4, item);
-        store(5, ratio);
-        store(6, flag);
-    }
+// The XML document of an object block holding fields.
+inline std::string objectXML(const std::string& type, const std::string& fields) {
+    return "<version>1</version>\n<object type = '" + type + "'>\n" + fields + "</object>";
+}
 
-    void decode() override {
-        restore(1, number);
-        restore(2, letter);
-        restore(3, text);
-        restore(4, item);
-        restore(5, ratio);
-        restore(6, flag);
-    }
+// The binary or XML form that the object writes.
+inline std::string packed(VnPack& p, bool xml = false) {
+    xml ? p.packXML() : p.pack();
+    return std::string(p.packContents(), static_cast<std::size_t>(p.packSize()));
+}
 
-    void encodeXML() override {
-        storeXML(VnString("number"), number);
-        storeXML(VnString("letter"), letter);
-        storeXML(VnString("text"), text);
-        storeXML(VnString("item"), item);
-        storeXML(VnString("ratio"), ratio);
-        storeXML(VnString("flag"), flag);
-    }
-
-    void decodeXML() override {
-        restoreXML(VnString("number"), number);
-        restoreXML(VnString("letter"), letter);
-        restoreXML(VnString("text"), text);
-        restoreXML(VnString("item"), item);
-        restoreXML(VnString("ratio"), ratio);
-        restoreXML(VnString("flag"), flag);
-    }
-};
+// Reads the text, an XML document wrapped as the archive reader wraps it.
+inline int unpackInto(VnPack& p, const std::string& text, bool xml = false) {
+    const std::string whole = xml ? "<pack>\n" + text + "\n</pack>" : text;
+    std::vector<char> data(whole.begin(), whole.end());  // exactly as long, so an overread is caught
+    return xml ? p.unpackXML(data.data(), int(data.size())) : p.unpack(data.data(), int(data.size()));
+}
 
 #endif  // VN_TESTS_SUPPORT_TESTRECORDS_H

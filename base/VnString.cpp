@@ -310,8 +310,20 @@ VnString& VnString::operator+=(char c) {
     return *this;
 }
 
+// The "%d" text, written by hand: numbers are appended often (the XML reader
+// names every repeated element with one) and printf costs far more.
 VnString& VnString::operator+=(int v) {
-    _appendFormatted("%d", v);
+    char text[12];  // "-2147483648" and its terminator
+    char* end = text + sizeof text;
+    char* p = end;
+    // Work on the magnitude as unsigned, so INT_MIN needs no special case.
+    std::uint32_t magnitude = v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (v < 0) *--p = '-';
+    _appendBytes(p, end - p);
     return *this;
 }
 

@@ -110,6 +110,7 @@ TEST(VnString, NumbersAndHexadecimal) {
     x.integervalue(7, 40);
     EXPECT_TRUE(bytes(VnString(0)) == "0" && bytes(VnString(-12)) == "-12" &&
                 bytes(VnString(1.5f)) == "1.500000");
+    EXPECT_TRUE(bytes(VnString(INT_MIN)) == "-2147483648" && bytes(VnString(INT_MAX)) == "2147483647");
     EXPECT_EQ(bytes(f), "2.000000");
     EXPECT_EQ(bytes(x), "x07-0512300-5  5" + std::string(39, '0') + "7");
     EXPECT_EQ(bytes(VnString(1e38f)), "99999996802856924650656260769173209088.000000");

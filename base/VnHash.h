@@ -162,14 +162,7 @@ void VnHash<T>::readPair(Read read) {
 }
 
 // Defines the typed hash class Name of Element values with its class number and XML name.
-// Everything is inline, so the line may stand in a header that many sources include.
-#define VN_DECLARE_HASH(Name, Element, Number, XmlName)           \
-    class Name : public VnHash<Element> {                         \
-    public:                                                       \
-        Name() = default;                                         \
-        ~Name() override = default;                               \
-        int type() override { return Number; }                    \
-        VnString typeXML() override { return VnString(XmlName); } \
-    };
+#define VN_DECLARE_HASH(Name, Element, Number, XmlName) \
+    VN_DECLARE_TYPED_PACK(Name, VnHash<Element>, Number, XmlName)
 
 #endif

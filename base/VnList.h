@@ -110,14 +110,7 @@ void VnList<T>::decodeXML() {
 }
 
 // Defines the typed list class Name of Element elements with its class number and XML name.
-// Everything is inline, so the line may stand in a header that many sources include.
-#define VN_DECLARE_LIST(Name, Element, Number, XmlName)           \
-    class Name : public VnList<Element> {                         \
-    public:                                                       \
-        Name() = default;                                         \
-        ~Name() override = default;                               \
-        int type() override { return Number; }                    \
-        VnString typeXML() override { return VnString(XmlName); } \
-    };
+#define VN_DECLARE_LIST(Name, Element, Number, XmlName) \
+    VN_DECLARE_TYPED_PACK(Name, VnList<Element>, Number, XmlName)
 
 #endif

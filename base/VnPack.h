@@ -157,4 +157,16 @@ private:
 int _rc_int16(char* data);
 int _rc_int32(char* data);
 
+// Defines the class Name on the packable template Base (a list or a hash of some element),
+// adding only its class number and XML name. Everything is inline, so the line may stand in a
+// header that many sources include.
+#define VN_DECLARE_TYPED_PACK(Name, Base, Number, XmlName)        \
+    class Name : public Base {                                    \
+    public:                                                       \
+        Name() = default;                                         \
+        ~Name() override = default;                               \
+        int type() override { return Number; }                    \
+        VnString typeXML() override { return VnString(XmlName); } \
+    };
+
 #endif  // VN_BASE_VNPACK_H

@@ -28,9 +28,7 @@ enum FieldType {
 
 const int kVersion = 1;
 
-// Deepest nested object that a reader accepts; the top-level object is
-// level 0. Deeper objects are refused like objects of the wrong class.
-const int kMaxNesting = 256;
+const int kMaxNesting = VnPack::MAX_NESTING;
 
 // Number of objects being read on this thread, one per active _unpack.
 // While an object at level d is read, it holds d + 1.

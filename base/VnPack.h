@@ -30,6 +30,11 @@ class VnPackObj;
 // VnPackObj nodes first; fields are then looked up by name.
 class VnPack : public VnBase {
 public:
+    // Deepest nested object that the binary and the XML reader accept; the
+    // top-level object is level 0. A deeper one is refused like an object of
+    // the wrong class (binary) or an unreadable document (XML).
+    static constexpr int MAX_NESTING = 256;
+
     VnPack();
     // The packing state is no part of an object's value: a copy starts with
     // an empty pack buffer, and assignment leaves each side its own buffer.

@@ -5,13 +5,12 @@
 #include <cstring>
 #include <new>
 
+#include "base/VnPack.h"
 #include "base/VnTypes.h"
 
 namespace {
 
-// Deepest nested object block that the reader accepts; the top-level block
-// of a document is level 0.
-const int kMaxNesting = 256;
+const int kMaxNesting = VnPack::MAX_NESTING;
 
 const char kObject[] = "object";
 // The name of a node between elements.

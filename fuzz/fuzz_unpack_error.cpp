@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/VnError.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -17,11 +18,9 @@ std::string text(const VnString& s) {
 void checkRoundTrip(VnError& error) {
     const std::string before = text(error.value());
     error.packXML();
-    error.pack();
-    std::string packed(error.packContents(), static_cast<std::size_t>(error.packSize()));
     VnError again;
-    if (again.unpack(&packed[0], static_cast<int>(packed.size())) != 0 ||
-        again.integervalue() != error.integervalue() || text(again.value()) != before)
+    if (unpackInto(again, packed(error)) != 0 || again.integervalue() != error.integervalue() ||
+        text(again.value()) != before)
         __builtin_trap();
 }
 
@@ -29,15 +28,11 @@ void checkRoundTrip(VnError& error) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 20) return 0;
-    std::string input(reinterpret_cast<const char*>(data), size);
-
-    VnError binary;
-    binary.unpack(&input[0], static_cast<int>(input.size()));
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    VnError binary, xml;
+    unpackInto(binary, input);
     checkRoundTrip(binary);
-
-    std::string document = "<pack>\n" + input + "\n</pack>";
-    VnError xml;
-    xml.unpackXML(&document[0], static_cast<int>(document.size()));
+    unpackInto(xml, input, true);
     checkRoundTrip(xml);
     return 0;
 }

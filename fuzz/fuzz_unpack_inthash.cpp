@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "base/VnIntHash.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -28,19 +29,15 @@ struct IntHash : VnIntHash {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 20) return 0;
-    std::vector<char> input(data, data + size);
     IntHash hash;
-    hash.unpack(input.data(), static_cast<int>(input.size()));
+    unpackInto(hash, std::string(reinterpret_cast<const char*>(data), size));
 
-    hash.pack();
+    const std::string first = packed(hash);
     if (hash.keyHoldsZeroByte()) return 0;
-    std::vector<char> first(hash.packContents(), hash.packContents() + hash.packSize());
     VnIntHash again;
-    if (again.unpack(first.data(), static_cast<int>(first.size())) != 0) __builtin_trap();
-    again.pack();
+    if (unpackInto(again, first) != 0) __builtin_trap();
+    const std::string second = packed(again);
     // The count is the 4 bytes after the version word and the count field's header.
-    if (again.packSize() != static_cast<int>(first.size()) ||
-        _rc_int32(again.packContents() + 8) != _rc_int32(first.data() + 8))
-        __builtin_trap();
+    if (second.size() != first.size() || second.compare(8, 4, first, 8, 4) != 0) __builtin_trap();
     return 0;
 }

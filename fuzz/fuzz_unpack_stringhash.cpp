@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "base/VnStringHash.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -39,14 +40,8 @@ bool sameEntries(VnStringHash& a, VnStringHash& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 20) return 0;
-    std::vector<char> input(data, data + size);
-    VnStringHash hash;
-    hash.unpack(input.data(), static_cast<int>(input.size()));
-
-    hash.pack();
-    std::vector<char> packed(hash.packContents(), hash.packContents() + hash.packSize());
-    VnStringHash again;
-    if (again.unpack(packed.data(), static_cast<int>(packed.size())) != 0 || !sameEntries(hash, again))
-        __builtin_trap();
+    VnStringHash hash, again;
+    unpackInto(hash, std::string(reinterpret_cast<const char*>(data), size));
+    if (unpackInto(again, packed(hash)) != 0 || !sameEntries(hash, again)) __builtin_trap();
     return 0;
 }

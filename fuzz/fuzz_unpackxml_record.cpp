@@ -11,36 +11,18 @@
 
 #include "tests/support/TestRecords.h"
 
-namespace {
-
-std::string writeXML(TestRecord& record) {
-    record.packXML();
-    return std::string(record.packContents(), static_cast<std::size_t>(record.packSize()));
-}
-
-int readRaw(TestRecord& record, std::string text) {
-    return record.unpackXML(&text[0], static_cast<int>(text.size()));
-}
-
-int readXML(TestRecord& record, const std::string& document) {
-    return readRaw(record, "<pack>\n" + document + "\n</pack>");
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024) return 0;
     const std::string input(reinterpret_cast<const char*>(data), size);
     TestRecord unwrapped;
-    readRaw(unwrapped, input);
+    std::string raw = input;
+    unwrapped.unpackXML(&raw[0], static_cast<int>(raw.size()));
 
-    TestRecord record;
-    readXML(record, input);
-    const std::string first = writeXML(record);
-    TestRecord again;
-    if (readXML(again, first) != 0) __builtin_trap();
-    const std::string second = writeXML(again);
-    TestRecord third;
-    if (readXML(third, second) != 0 || writeXML(third) != second) __builtin_trap();
+    TestRecord record, again, third;
+    unpackInto(record, input, true);
+    const std::string first = packed(record, true);
+    if (unpackInto(again, first, true) != 0) __builtin_trap();
+    const std::string second = packed(again, true);
+    if (unpackInto(third, second, true) != 0 || packed(third, true) != second) __builtin_trap();
     return 0;
 }

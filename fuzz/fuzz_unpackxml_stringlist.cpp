@@ -7,31 +7,17 @@
 #include <string>
 
 #include "base/VnStringList.h"
-
-namespace {
-
-std::string writeXML(VnStringList& list) {
-    list.packXML();
-    return std::string(list.packContents(), static_cast<std::size_t>(list.packSize()));
-}
-
-int readXML(VnStringList& list, const std::string& document) {
-    std::string wrapped = "<pack>\n" + document + "\n</pack>";
-    return list.unpackXML(&wrapped[0], static_cast<int>(wrapped.size()));
-}
-
-}  // namespace
+#include "tests/support/TestRecords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 20) return 0;
     VnStringList list;
-    readXML(list, std::string(reinterpret_cast<const char*>(data), size));
+    unpackInto(list, std::string(reinterpret_cast<const char*>(data), size), true);
 
-    const std::string first = writeXML(list);
-    VnStringList again;
-    if (readXML(again, first) != 0 || again.length() != list.length()) __builtin_trap();
-    const std::string second = writeXML(again);
-    VnStringList third;
-    if (readXML(third, second) != 0 || writeXML(third) != second) __builtin_trap();
+    const std::string first = packed(list, true);
+    VnStringList again, third;
+    if (unpackInto(again, first, true) != 0 || again.length() != list.length()) __builtin_trap();
+    const std::string second = packed(again, true);
+    if (unpackInto(third, second, true) != 0 || packed(third, true) != second) __builtin_trap();
     return 0;
 }

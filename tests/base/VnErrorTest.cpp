@@ -5,21 +5,12 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/TestRecords.h"
+
 namespace {
 
 std::string str(const VnString& s) {
     return std::string(s.value(), s.length());
-}
-
-std::string bytesOf(VnPack& pack) {
-    return std::string(pack.packContents(), pack.packSize());
-}
-
-// Packs from as XML and reads it into into, wrapped as archive files hold it.
-int readXML(VnPack& from, VnPack& into) {
-    from.packXML();
-    std::string document = "<pack>\n" + bytesOf(from) + "\n</pack>";
-    return into.unpackXML(&document[0], static_cast<int>(document.size()));
 }
 
 // Every text, with "ERROR" set to "E" and "VERSION" to "V".
@@ -91,39 +82,37 @@ TEST(VnError, TextsWithPlaceholdersFilled) {
 TEST(VnError, PackedFormsByteForByte) {
     VnError e(18);
     e.set("VERSION", "3");
-    e.pack();
-    EXPECT_EQ(bytesOf(e), std::string("\0\0\0\1"
-                                      "\0\1\0\1\0\0\0\x12"            // tag 1, int 18
-                                      "\0\2\0\4\0\0\0\x62\0\0\0\x2c"  // tag 2, macro, 44 bytes
-                                      "\0\1\0\4\0\0\0\x38\0\0\0\x20"  // tag 1, string_hash, 32 bytes
-                                      "\0\1\0\1\0\0\0\1\0\x0a\0\3\0\0\0\7VERSION\0\x1e\0\3\0\0\0\1"
-                                      "3",
-                                      68));
+    EXPECT_EQ(packed(e), std::string("\0\0\0\1"
+                                     "\0\1\0\1\0\0\0\x12"            // tag 1, int 18
+                                     "\0\2\0\4\0\0\0\x62\0\0\0\x2c"  // tag 2, macro, 44 bytes
+                                     "\0\1\0\4\0\0\0\x38\0\0\0\x20"  // tag 1, string_hash, 32 bytes
+                                     "\0\1\0\1\0\0\0\1\0\x0a\0\3\0\0\0\7VERSION\0\x1e\0\3\0\0\0\1"
+                                     "3",
+                                     68));
     VnError back, fromXML;
-    ASSERT_EQ(back.unpack(e.packContents(), e.packSize()), 0);
+    ASSERT_EQ(unpackInto(back, packed(e)), 0);
     EXPECT_EQ(str(back.value()), "tcp comm version doesn't match - version: 3");
 
     e.value(3060);
     e.set("ERROR", "a < b & c");
-    e.packXML();
-    EXPECT_EQ(bytesOf(e),
+    const std::string document = packed(e, true);
+    EXPECT_EQ(document,
               "<version>1</version>\n<object type = 'err'>\n\t<number>3060</number>\n\t<values>\n"
               "\t\t<object type = 'macro'>\n\t\t\t<value>\n\t\t\t\t<object type = 'string_hash'>\n"
               "\t\t\t\t\t<key>VERSION</key>\n\t\t\t\t\t<element>3</element>\n"
               "\t\t\t\t\t<key>ERROR</key>\n\t\t\t\t\t<element>a &lt; b &amp; c</element>\n"
               "\t\t\t\t</object>\n\t\t\t</value>\n\t\t</object>\n\t</values>\n</object>");
-    ASSERT_EQ(readXML(e, fromXML), 0);
+    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
     EXPECT_EQ(str(fromXML.value()), "job submission denied - a < b & c");
 }
 
 TEST(VnOldError, CarriesItsText) {
     VnOldError old(VnString("lost")), back, fromXML;
-    old.pack();
-    EXPECT_EQ(bytesOf(old), std::string("\0\0\0\1\0\1\0\3\0\0\0\4lost", 16));
-    ASSERT_EQ(back.unpack(old.packContents(), old.packSize()), 0);
-    ASSERT_EQ(readXML(old, fromXML), 0);
-    EXPECT_EQ(bytesOf(old),
-              "<version>1</version>\n<object type = 'error'>\n\t<value>lost</value>\n</object>");
+    const std::string bytes = packed(old), document = packed(old, true);
+    EXPECT_EQ(bytes, std::string("\0\0\0\1\0\1\0\3\0\0\0\4lost", 16));
+    EXPECT_EQ(document, "<version>1</version>\n<object type = 'error'>\n\t<value>lost</value>\n</object>");
+    ASSERT_EQ(unpackInto(back, bytes), 0);
+    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
     EXPECT_EQ(str(back.value()) + str(fromXML.value()), "lostlost");
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -103,22 +104,19 @@ TEST(VnFile, BinaryAndXmlForms) {
     file.name() = "c.txt";
     file.source() = "/d/c.txt";
     file.data() = VnString(data.data(), 3);
-    file.pack();  // name, source and data under tags 0, 2 and 1
-    std::string packed(file.packContents(), file.packSize());
+    const std::string binary = packed(file);  // name, source and data under tags 0, 2 and 1
     EXPECT_EQ(
-        packed,
+        binary,
         std::string("\0\0\0\1\0\0\0\3\0\0\0\5c.txt\0\2\0\3\0\0\0\x08/d/c.txt\0\1\0\3\0\0\0\3a\0\xff", 44));
-    ASSERT_EQ(copy.unpack(&packed[0], static_cast<int>(packed.size())), 0);
+    ASSERT_EQ(unpackInto(copy, binary), 0);
     EXPECT_EQ(fields(copy), "c.txt|/d/c.txt|" + data);
 
     file.data() = "x & <y>\nline 2";
-    file.packXML();
-    std::string document(file.packContents(), file.packSize());
+    const std::string document = packed(file, true);
     EXPECT_EQ(document,
               "<version>1</version>\n<object type = 'file'>\n\t<name>c.txt</name>\n"
               "\t<source>/d/c.txt</source>\n\t<data>x &amp; &lt;y&gt;\nline 2</data>\n</object>");
-    document = "<pack>\n" + document + "\n</pack>";
-    ASSERT_EQ(fromXML.unpackXML(&document[0], static_cast<int>(document.size())), 0);
+    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
     EXPECT_EQ(fields(fromXML), "c.txt|/d/c.txt|x & <y>\nline 2");
 }
 

@@ -161,26 +161,6 @@ VnString VnError::typeXML() {
     return VnString(VN_XML_ERROR);
 }
 
-void VnError::encode() {
-    store(1, number);
-    store(2, values);
-}
-
-void VnError::decode() {
-    restore(1, number);
-    restore(2, values);
-}
-
-void VnError::encodeXML() {
-    storeXML("number", number);
-    storeXML("values", values);
-}
-
-void VnError::decodeXML() {
-    restoreXML("number", number);
-    restoreXML("values", values);
-}
-
 // ---------------------------------------------------------------- VnOldError
 
 VnOldError::VnOldError() = default;
@@ -216,22 +196,6 @@ int VnOldError::type() {
 
 VnString VnOldError::typeXML() {
     return VnString(VN_XML_OLD_ERROR);
-}
-
-void VnOldError::encode() {
-    store(1, _value);
-}
-
-void VnOldError::decode() {
-    restore(1, _value);
-}
-
-void VnOldError::encodeXML() {
-    storeXML("value", _value);
-}
-
-void VnOldError::decodeXML() {
-    restoreXML("value", _value);
 }
 
 // ---------------------------------------------------------------- FATALERROR

@@ -1,6 +1,7 @@
 #ifndef VN_BASE_VNERROR_H
 #define VN_BASE_VNERROR_H
 
+#include "base/VnFields.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
 #include "system/VnMacro.h"
@@ -8,9 +9,6 @@
 // The library's error value: an error number and a table of named values.
 // Its text is made on demand from one fixed table of texts, whose
 // placeholders ("$ERROR", "$VERSION") are filled from the named values.
-//
-// Binary form: the number as an int under tag 1, the values as a nested
-// object under tag 2. XML form: the elements "number" and "values".
 class VnError : public VnPack {
 public:
     VnError();
@@ -33,20 +31,21 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
 private:
+    template <class Field>
+    void fields(Field field) {
+        field(1, "number", number);
+        field(2, "values", values);
+    }
+
     int number;
     VnMacro values;
 };
 
 // The older error form: a ready text only.
 //
-// Binary form: the text as a string under tag 1. XML form: the element
-// "value".
 class VnOldError : public VnPack {
 public:
     VnOldError();
@@ -62,12 +61,14 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
 private:
+    template <class Field>
+    void fields(Field field) {
+        field(1, "value", _value);
+    }
+
     VnString _value;  // undefined until given
 };
 

@@ -73,30 +73,6 @@ VnString VnFile::typeXML() {
     return VnString(VN_XML_FILE);
 }
 
-void VnFile::encode() {
-    store(0, _name);
-    store(2, _source);
-    store(1, _data);
-}
-
-void VnFile::decode() {
-    restore(0, _name);
-    restore(2, _source);
-    restore(1, _data);
-}
-
-void VnFile::encodeXML() {
-    storeXML("name", _name);
-    storeXML("source", _source);
-    storeXML("data", _data);
-}
-
-void VnFile::decodeXML() {
-    restoreXML("name", _name);
-    restoreXML("source", _source);
-    restoreXML("data", _data);
-}
-
 void VnFile::read(const VnString& path) {
     FileHandle file = openRegular(path);
     if (!file) return;

@@ -1,6 +1,7 @@
 #ifndef VN_SYSTEM_VNFILE_H
 #define VN_SYSTEM_VNFILE_H
 
+#include "base/VnFields.h"
 #include "base/VnList.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
@@ -9,9 +10,6 @@
 // One file as a packable record: the last component of the path it was read
 // from, that path and the file's whole contents, so that files can travel in
 // messages.
-//
-// Binary form: name under tag 0, source under tag 2, data under tag 1, in that
-// order. XML form: the elements "name", "source" and "data".
 //
 // The static helpers are the library's file services. None of them writes a
 // message: each answers with a result value or an empty text.
@@ -24,10 +22,7 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
     // Takes the whole contents of an existing regular file that opens, with
     // its name and path; otherwise changes nothing.
@@ -84,6 +79,13 @@ public:
     static int _file_unique;
 
 private:
+    template <class Field>
+    void fields(Field field) {
+        field(0, "name", _name);
+        field(2, "source", _source);
+        field(1, "data", _data);
+    }
+
     VnString _name;
     VnString _source;
     VnString _data;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/VnFields.h"
 #include "base/VnList.h"
 #include "base/VnTypes.h"
 
@@ -56,19 +57,16 @@ public:
         field(5, "weight", weight);
         field(6, "active", active);
     }
-    void encode() override {
-        fields([this](short tag, const char*, auto& value) { store(tag, value); });
-    }
-    void encodeXML() override {
-        fields([this](short, const char* name, auto& value) { storeXML(name, value); });
-    }
+    void encode() override { fields(VnFieldStore{*this}); }
+    void encodeXML() override { fields(VnFieldStoreXML{*this}); }
+    // Special case: the child is made when its field arrives.
     void decode() override {
         if (fieldtag == 4 && fieldtype == 4 && !child) child = std::make_shared<TestItem>();
-        fields([this](short tag, const char*, auto& value) { restore(tag, value); });
+        fields(VnFieldRestore{*this});
     }
     void decodeXML() override {
         if (!child && xmlnode->elements().get("child")) child = std::make_shared<TestItem>();
-        fields([this](short, const char* name, auto& value) { restoreXML(name, value); });
+        fields(VnFieldRestoreXML{*this});
     }
 };
 

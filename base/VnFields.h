@@ -58,10 +58,18 @@ struct VnFieldRestoreXML {
 };
 
 // The four packing slots of a record, each one walk of its fields().
-#define VN_RECORD_PACKING                                                 \
-    void encode() override { fields(VnFieldStore{*this}); }               \
-    void decode() override { fields(VnFieldRestore{*this}); }             \
-    void encodeXML() override { fields(VnFieldStoreXML{*this}); }         \
-    void decodeXML() override { fields(VnFieldRestoreXML{*this}); }
+#define VN_RECORD_PACKING                 \
+    void encode() override {              \
+        fields(VnFieldStore{*this});      \
+    }                                     \
+    void decode() override {              \
+        fields(VnFieldRestore{*this});    \
+    }                                     \
+    void encodeXML() override {           \
+        fields(VnFieldStoreXML{*this});   \
+    }                                     \
+    void decodeXML() override {           \
+        fields(VnFieldRestoreXML{*this}); \
+    }
 
 #endif  // VN_BASE_VNFIELDS_H

@@ -44,7 +44,11 @@ protected:
 
 private:
     int grow();
+    void introsort(int lo, int hi, int (*cmp)(T*, T*), int levels);
     int partition(int lo, int hi, int (*cmp)(T*, T*));
+    void heapsort(int lo, int hi, int (*cmp)(T*, T*));
+    static void siftDown(T** base, int i, int n, int (*cmp)(T*, T*));
+    static int floorLog2(int n);
 };
 
 template <class T>
@@ -171,16 +175,67 @@ template <class T>
 void VnBaseList<T>::_sort(int lo, int hi, int (*cmp)(T*, T*)) {
     if (lo < first) lo = first;
     if (hi > last) hi = last;
+    if (lo < hi) introsort(lo, hi, cmp, 64 + 2 * floorLog2(hi - lo + 1));
+}
+
+// One partition step per level, each side one level deeper. A range still unsorted after
+// levels steps is one that the partitions split badly (many equal elements, say): heapsort
+// finishes it, so no input takes more than O(n log n) comparisons.
+template <class T>
+void VnBaseList<T>::introsort(int lo, int hi, int (*cmp)(T*, T*), int levels) {
     while (lo < hi) {
+        if (levels-- == 0) {
+            heapsort(lo, hi, cmp);
+            return;
+        }
         const int p = partition(lo, hi, cmp);
         if (p - lo <= hi - p) {
-            _sort(lo, p - 1, cmp);
+            introsort(lo, p - 1, cmp, levels);
             lo = p + 1;
         } else {
-            _sort(p + 1, hi, cmp);
+            introsort(p + 1, hi, cmp, levels);
             hi = p - 1;
         }
     }
+}
+
+template <class T>
+int VnBaseList<T>::floorLog2(int n) {
+    int log = 0;
+    while (n > 1) {
+        n >>= 1;
+        ++log;
+    }
+    return log;
+}
+
+// Heapsort of slots lo to hi, both included: a max-heap over the slots, then the largest
+// element moved to the end one at a time.
+template <class T>
+void VnBaseList<T>::heapsort(int lo, int hi, int (*cmp)(T*, T*)) {
+    T** base = data + lo;
+    const int n = hi - lo + 1;
+    for (int i = n / 2 - 1; i >= 0; --i)
+        siftDown(base, i, n, cmp);
+    for (int end = n - 1; end > 0; --end) {
+        T* largest = base[0];
+        base[0] = base[end];
+        base[end] = largest;
+        siftDown(base, 0, end, cmp);
+    }
+}
+
+// Moves base[i] down the heap of n slots until neither child ranks above it.
+template <class T>
+void VnBaseList<T>::siftDown(T** base, int i, int n, int (*cmp)(T*, T*)) {
+    T* moving = base[i];
+    for (int child = 2 * i + 1; child < n; child = 2 * i + 1) {
+        if (child + 1 < n && cmp(base[child + 1], base[child]) > 0) ++child;
+        if (cmp(base[child], moving) <= 0) break;
+        base[i] = base[child];
+        i = child;
+    }
+    base[i] = moving;
 }
 
 // Partitions slots lo to hi around the middle element with a moving hole and answers the

@@ -683,17 +683,25 @@ int VnPack::archiveXML(const VnString& filename) {
 
 int VnPack::recover(const VnString& filename) {
     if (!VnFile::exists(filename)) return 0;
-    const VnString bytes = VnFile::load(filename);
-    // The reader only reads the bytes it is given.
-    return unpack(const_cast<char*>(bytes.value()), bytes.length()) == 0 ? bytes.length() : 0;
+    try {
+        const VnString bytes = VnFile::load(filename);  // "" for a file too large to hold
+        // The reader only reads the bytes it is given.
+        return unpack(const_cast<char*>(bytes.value()), bytes.length()) == 0 ? bytes.length() : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 int VnPack::recoverXML(const VnString& filename) {
     if (!VnFile::exists(filename)) return 0;
-    // A document has two top-level elements; one element around them makes
-    // it well-formed.
-    VnString text("<pack>\n");
-    text += VnFile::load(filename);
-    text += "\n</pack>";
-    return unpackXML(const_cast<char*>(text.value()), text.length()) == 0 ? text.length() : 0;
+    try {
+        // A document has two top-level elements; one element around them makes
+        // it well-formed.
+        VnString text("<pack>\n");
+        text += VnFile::load(filename);
+        text += "\n</pack>";
+        return unpackXML(const_cast<char*>(text.value()), text.length()) == 0 ? text.length() : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }

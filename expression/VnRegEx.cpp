@@ -23,14 +23,46 @@ struct CodeFree {
 struct MatchDataFree {
     void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
+struct MatchContextFree {
+    void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
 using Code = std::unique_ptr<pcre2_code, CodeFree>;
 using MatchData = std::unique_ptr<pcre2_match_data, MatchDataFree>;
+using MatchContext = std::unique_ptr<pcre2_match_context, MatchContextFree>;
 
 VnString errorMessage(int code) {
     PCRE2_UCHAR buffer[256];
     const int n = pcre2_get_error_message(code, buffer, sizeof buffer);
     if (n < 0) return VnString("unknown regular expression error");
     return VnString(reinterpret_cast<const char*>(buffer), n);
+}
+
+// Bounds of one match, so that a hostile pattern or text gives up instead of taking the
+// machine: 64 MiB of backtracking memory and ten million steps. The depth limit stays at the
+// library's default, which the heap limit bounds in turn.
+constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
+constexpr std::uint32_t kMatchLimit = 10000000;
+
+MatchContext boundedContext() {
+    MatchContext context(pcre2_match_context_create(nullptr));
+    if (!context) throw std::bad_alloc();
+    pcre2_set_heap_limit(context.get(), kHeapLimitKiB);
+    pcre2_set_match_limit(context.get(), kMatchLimit);
+    return context;
+}
+
+// The error text of a match that failed for another reason than finding no match.
+VnString matchError(int rc) {
+    switch (rc) {
+        case PCRE2_ERROR_MATCHLIMIT:
+            return VnString("match limit exceeded");
+        case PCRE2_ERROR_HEAPLIMIT:
+            return VnString("heap limit exceeded");
+        case PCRE2_ERROR_DEPTHLIMIT:
+            return VnString("depth limit exceeded");
+        default:
+            return errorMessage(rc);
+    }
 }
 
 void pushCapture(VnStringList& captures, const char* start, PCRE2_SIZE length) {
@@ -80,9 +112,11 @@ int VnRegEx::_match(const VnString& text, VnStringList* captures) {
 
     MatchData data(pcre2_match_data_create(captures ? kCapturePairs : kPlainPairs, nullptr));
     if (!data) throw std::bad_alloc();
+    MatchContext context = boundedContext();
     const char* bytes = text.value();
     const int rc = pcre2_match(compiled.get(), reinterpret_cast<PCRE2_SPTR>(bytes),
-                               static_cast<PCRE2_SIZE>(text.length()), 0, 0, data.get(), nullptr);
+                               static_cast<PCRE2_SIZE>(text.length()), 0, 0, data.get(), context.get());
+    if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) _error = matchError(rc);
     if (captures) {
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
         for (int g = 1; g < rc; ++g) {

@@ -9,7 +9,9 @@
 // Nothing compiled is kept: every match compiles the pattern afresh with the
 // current options, matches once and frees what it compiled. The error text
 // holds the compiler's message when the last match could not compile the
-// pattern, and is empty otherwise.
+// pattern, says which limit a match gave up at ("match limit exceeded",
+// "heap limit exceeded", "depth limit exceeded"), and is empty otherwise. A
+// match that gives up answers 0, as no match does.
 class VnRegEx {
 public:
     VnRegEx(const VnString& pattern);

@@ -4,10 +4,12 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 int VnFile::_file_unique = 0;
 
@@ -28,16 +30,32 @@ FileHandle openRegular(const VnString& path) {
     return openFile(path, "rb");
 }
 
+// Whether a string that holds `held` bytes can take the rest of an open regular file from
+// offset `from` on. A file of 2 GiB or more cannot be held at all.
+bool fits(std::FILE* file, std::int64_t from, std::int64_t held) {
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0) return false;
+    const std::int64_t rest = std::max<std::int64_t>(std::int64_t(status.st_size) - from, 0);
+    return held + rest < INT_MAX;
+}
+
 // Reads in blocks of up to 1024 bytes until the end of the file is seen or a
 // block comes back with 1022 bytes or fewer. Every read of a regular file but
-// the last returns a full block, so the file is read whole.
-void readBlocks(std::FILE* file, VnString& out) {
+// the last returns a full block, so the file is read whole. False, with `out`
+// left partly filled, for a file that cannot be held or memory that runs out.
+bool readBlocks(std::FILE* file, VnString& out) {
+    if (!fits(file, 0, out.length())) return false;
     char block[1024];
-    while (!std::feof(file)) {
-        const std::size_t count = std::fread(block, 1, sizeof block, file);
-        out.append(block, static_cast<int>(count));
-        if (count <= 1022) break;
+    try {
+        while (!std::feof(file)) {
+            const std::size_t count = std::fread(block, 1, sizeof block, file);
+            out.append(block, static_cast<int>(count));
+            if (count <= 1022) break;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
+    return true;
 }
 
 void writeAll(const VnString& path, const char* mode, const VnString& text) {
@@ -77,7 +95,7 @@ void VnFile::read(const VnString& path) {
     FileHandle file = openRegular(path);
     if (!file) return;
     VnString contents;
-    readBlocks(file.get(), contents);
+    if (!readBlocks(file.get(), contents)) return;
     _data = contents;
     _name = filename(path);
     _source = path;
@@ -141,7 +159,8 @@ int VnFile::clearhidden(const VnString&) {
 
 VnString VnFile::load(const VnString& path) {
     VnString contents;
-    if (FileHandle file = openRegular(path)) readBlocks(file.get(), contents);
+    FileHandle file = openRegular(path);
+    if (file && !readBlocks(file.get(), contents)) return VnString();
     return contents;
 }
 
@@ -156,15 +175,20 @@ void VnFile::append(const VnString& path, const VnString& text) {
 int VnFile::loadpos(const VnString& path, int pos, VnString& out) {
     FileHandle file = openRegular(path);
     if (!file) return -1;
-    std::int64_t offset = pos < 0 ? 0 : pos;
-    if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0) return -1;
+    const std::int64_t start = pos < 0 ? 0 : pos;
+    if (!fits(file.get(), start, out.length())) return -1;
+    if (std::fseek(file.get(), static_cast<long>(start), SEEK_SET) != 0) return -1;
+    VnString rest;
     char block[1024];
     std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
-        out.append(block, static_cast<int>(count));
-        offset += static_cast<std::int64_t>(count);
+    try {
+        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
+            rest.append(block, static_cast<int>(count));
+        out += rest;
+    } catch (const std::bad_alloc&) {
+        return -1;  // out is as it was
     }
-    return offset > INT_MAX ? INT_MAX : static_cast<int>(offset);
+    return static_cast<int>(std::min<std::int64_t>(start + rest.length(), INT_MAX));
 }
 
 VnString VnFile::filename(const VnString& path) {

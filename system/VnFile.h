@@ -53,8 +53,8 @@ public:
     static int hidden(const VnString& path);
     static int clearhidden(const VnString& path);
 
-    // The whole contents; "" when the path is not a regular file or does not
-    // open. Every byte value is kept.
+    // The whole contents; "" when the path is not a regular file, does not
+    // open, or is too large to hold (2 GiB or more). Every byte value is kept.
     static VnString load(const VnString& path);
     // Replaces the file's contents by the bytes of text (the file is created
     // when missing). Does nothing when the file cannot be opened.

@@ -58,3 +58,21 @@ TEST(VnRegEx, GroupsBeyondRoomGiveAMatchWithoutCaptures) {
     EXPECT_EQ(many.match(vn(text), captures), 1);
     EXPECT_EQ(joined(captures), expected);
 }
+
+TEST(VnRegEx, AMatchThatGivesUpSaysWhichLimit) {
+    VnRegEx backtracking(VnString("(a+)+b|c"));
+    VnStringList captures;
+    EXPECT_EQ(backtracking.match(vn(std::string(40, 'a') + "c"), captures), 0);
+    EXPECT_STREQ(backtracking.error().value(), "match limit exceeded");
+    EXPECT_EQ(captures.length(), 0);
+
+    std::string groups;  // every repetition keeps a frame with all the groups
+    for (int i = 0; i < 300; ++i)
+        groups += "(a)?";
+    VnRegEx frames(vn("(?:" + groups + "a)*b|c"));  // no required byte to rule it out early
+    EXPECT_EQ(frames.match(vn(std::string(20000, 'a'))), 0);
+    EXPECT_STREQ(frames.error().value(), "heap limit exceeded");
+
+    EXPECT_EQ(backtracking.match(VnString("aab")), 1);  // the next match starts afresh
+    EXPECT_EQ(backtracking.error().length(), 0);
+}

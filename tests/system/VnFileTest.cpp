@@ -121,3 +121,21 @@ TEST(VnFile, BinaryAndXmlForms) {
 }
 
 }  // namespace
+
+// A sparse file of 2 GiB and more stands in for one that no string can hold: every reader
+// answers its failure result without reading it.
+TEST_F(VnFileTest, FilesTooLargeToHoldAreRefusedUnread) {
+    const VnString big = path("big");
+    spit(at("big"), "");
+    std::filesystem::resize_file(at("big"), std::uintmax_t(INT_MAX) + 100);
+    EXPECT_EQ(VnFile::load(big).length(), 0);
+    VnFile record(big);
+    EXPECT_EQ(fields(record), "||");
+    TestItem item;
+    EXPECT_EQ(item.recover(big) + item.recoverXML(big), 0);
+
+    VnString out("kept");
+    EXPECT_EQ(VnFile::loadpos(big, 0, out), -1);
+    EXPECT_EQ(VnFile::loadpos(big, INT_MAX - 100, out), INT_MAX);  // the last 200 bytes fit
+    EXPECT_EQ(out.length(), 204);
+}

@@ -1,12 +1,15 @@
 #include "system/VnDir.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "base/VnTypes.h"
 
@@ -24,6 +27,66 @@ int statusIs(const VnString& path, bool follow, Test test) {
     struct stat status;
     const int read = follow ? stat(path.value(), &status) : lstat(path.value(), &status);
     return read == 0 && test(status.st_mode) ? 1 : 0;
+}
+
+// The walks below hold each directory open and name its entries relative to it, so no path
+// grows past one name however deep the tree is, and a link is never followed: a directory
+// opens only when it is not a link at that moment, and every removal names the entry in the
+// directory that was opened, so an entry swapped for a link in between is only unlinked.
+constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// The directory name inside the open directory parent; null when it is not a directory
+// (a link to one included) or does not open.
+DirHandle openDirAt(int parent, const char* name) {
+    const int fd = openat(parent, name, kOpenDirectory);
+    if (fd < 0) return nullptr;
+    DIR* directory = fdopendir(fd);
+    if (!directory) close(fd);
+    return DirHandle(directory);
+}
+
+bool isDot(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Calls visit(fd, name, status) for every entry of the open directory but "." and "..",
+// with the status of the entry itself, not of what a link points to. The names are read
+// first, so that removing entries does not disturb the reading.
+template <class Visit>
+void eachEntry(DIR* directory, Visit visit) {
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(directory))
+        if (!isDot(entry->d_name)) names.emplace_back(entry->d_name);
+    const int fd = dirfd(directory);
+    for (const std::string& name : names) {
+        struct stat status;
+        if (fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) visit(fd, name.c_str(), status);
+    }
+}
+
+// Empties the open directory: files and links are unlinked, subdirectories emptied and removed,
+// down to the depth limit; deeper directories stay.
+void emptyDirectory(DIR* directory, int depth) {
+    eachEntry(directory, [depth](int fd, const char* name, const struct stat& status) {
+        if (!S_ISDIR(status.st_mode)) {
+            unlinkat(fd, name, 0);
+        } else if (depth < VnDir::kMaxTreeDepth) {
+            if (DirHandle sub = openDirAt(fd, name)) emptyDirectory(sub.get(), depth + 1);
+            unlinkat(fd, name, AT_REMOVEDIR);
+        }
+    });
+}
+
+// Bytes under the open directory, down to the depth limit.
+std::int64_t treeSize(DIR* directory, int depth) {
+    std::int64_t total = 0;
+    eachEntry(directory, [&total, depth](int fd, const char* name, const struct stat& status) {
+        if (S_ISLNK(status.st_mode)) return;
+        if (S_ISDIR(status.st_mode) && depth < VnDir::kMaxTreeDepth)
+            if (DirHandle sub = openDirAt(fd, name)) total += treeSize(sub.get(), depth + 1);
+        total += status.st_size;
+    });
+    return total;
 }
 
 }  // namespace
@@ -67,33 +130,19 @@ int VnDir::make(int mode) {
     return made;
 }
 
+// Emptying the directory behind a link would destroy what the link points to: a path that
+// does not open as a directory because it is a link loses only the link.
 int VnDir::remove() {
-    _remove(0);
+    if (DirHandle top = openDirAt(AT_FDCWD, path.value())) {
+        emptyDirectory(top.get(), 0);
+        rmdir(path.value());
+    } else if (islink(path)) {
+        unlink(path.value());
+    }
     return 1;
 }
 
 void VnDir::chdir(const VnString&) {}
-
-void VnDir::_remove(int depth) {
-    // Emptying the directory behind a link would destroy what the link
-    // points to; only the link goes.
-    if (islink(path)) {
-        unlink(path.value());
-        return;
-    }
-    for (int i = 0; i < length(); ++i) {
-        if (_isdot(i)) continue;
-        const VnString full = _full(i);
-        if (islink(full)) {
-            unlink(full.value());
-        } else if (isdir(full)) {
-            if (depth < kMaxTreeDepth) VnDir(full)._remove(depth + 1);
-        } else {
-            unlink(full.value());
-        }
-    }
-    if (isdir(path)) rmdir(path.value());
-}
 
 int VnDir::isdir(const VnString& path) {
     return statusIs(path, true, [](mode_t mode) { return S_ISDIR(mode); });
@@ -111,32 +160,16 @@ int VnDir::fullaccess(const VnString& path) {
     return statusIs(path, true, [](mode_t mode) { return (mode & 0777) == 0777; });
 }
 
+// The directory named by path is opened through a final link, as listing it does; inside
+// the tree no link is followed.
 std::int64_t VnDir::size(const VnString& path) {
-    return _size(path, 0);
-}
-
-std::int64_t VnDir::_size(const VnString& path, int depth) {
-    std::int64_t total = 0;
-    const VnDir tree(path);
-    for (int i = 0; i < tree.length(); ++i) {
-        if (tree._isdot(i)) continue;
-        const VnString full = tree._full(i);
-        struct stat status;
-        if (lstat(full.value(), &status) != 0 || S_ISLNK(status.st_mode)) continue;
-        if (S_ISDIR(status.st_mode) && depth < kMaxTreeDepth) total += _size(full, depth + 1);
-        total += status.st_size;
+    const int fd = open(path.value(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    DIR* directory = fdopendir(fd);
+    if (!directory) {
+        close(fd);
+        return 0;
     }
-    return total;
-}
-
-VnString VnDir::_full(int i) const {
-    VnString full(path);
-    full += "/";
-    full += get(i);
-    return full;
-}
-
-int VnDir::_isdot(int i) const {
-    const char* name = get(i)->value();
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 ? 1 : 0;
+    const DirHandle top(directory);
+    return treeSize(top.get(), 0);
 }

@@ -11,9 +11,11 @@
 // the static tests on paths, the size of a tree, directory creation and
 // recursive removal.
 //
-// Recursion follows the tree on disk but stops descending below
-// kMaxTreeDepth levels, so a hostile tree cannot exhaust the stack: size()
-// leaves deeper contents uncounted and remove() leaves them in place.
+// The walks of size() and remove() hold each directory open and reach its
+// entries by name within it, so they work at any path length and never follow
+// a link inside the tree. They stop descending below kMaxTreeDepth levels, so
+// a hostile tree cannot exhaust the stack or the descriptors: size() leaves
+// deeper contents uncounted and remove() leaves them in place.
 class VnDir : public VnBase {
 public:
     static constexpr int kMaxTreeDepth = 256;
@@ -40,7 +42,7 @@ public:
     // not the creation succeeded, so the umask does not narrow it.
     // 1 when the directory was created, else 0.
     int make(int mode);
-    // Deletes the loaded entries (links are unlinked, never followed;
+    // Deletes the directory's entries (links are unlinked, never followed;
     // subdirectories are removed the same way), then the directory itself.
     // A path that is itself a symbolic link loses only the link. Failures are
     // ignored; the result is always 1.
@@ -63,14 +65,6 @@ public:
 protected:
     VnString path;
     VnStringList entries;
-
-private:
-    void _remove(int depth);
-    static std::int64_t _size(const VnString& path, int depth);
-    // path, "/" and entry i.
-    VnString _full(int i) const;
-    // 1 for "." and "..".
-    int _isdot(int i) const;
 };
 
 #endif  // VN_SYSTEM_VNDIR_H

@@ -1,7 +1,9 @@
 #include "system/VnDir.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -70,6 +72,35 @@ TEST_F(VnDirTest, SizeAndRemoveStayInTheTree) {
     EXPECT_GT(VnDir::size(path("deep")), 0);
     EXPECT_EQ(VnDir(path("deep")).remove(), 1);
     EXPECT_TRUE(present(deepest));
+}
+
+// 60 levels of 200-byte names make paths three times longer than the system takes: the walks
+// still count and remove every level, and a link inside is unlinked, not followed.
+TEST_F(VnDirTest, TreesBeyondThePathLimitAreWalkedWhole) {
+    const std::string name(200, 'n');
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(mkdirat(fd, "long", 0700), 0);
+    std::int64_t expected = 0;
+    for (int level = 0; level < 60; ++level) {
+        const int sub = openat(fd, level == 0 ? "long" : name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = sub;
+        ASSERT_GE(fd, 0) << level;
+        ASSERT_EQ(mkdirat(fd, name.c_str(), 0700), 0) << level;
+        struct stat status {};
+        fstatat(fd, name.c_str(), &status, 0);
+        expected += status.st_size;
+    }
+    const int file = openat(fd, "f", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(write(file, "1234567", 7), 7);
+    close(file);
+    ASSERT_EQ(symlinkat(at("outside").c_str(), fd, "out"), 0);
+    close(fd);
+
+    EXPECT_EQ(VnDir::size(path("long")), expected + 7);
+    EXPECT_EQ(VnDir(path("long")).remove(), 1);
+    EXPECT_FALSE(present("long"));
+    EXPECT_TRUE(present("outside/keep"));
 }
 
 TEST_F(VnDirTest, MakeSetsTheModeDespiteTheUmask) {

@@ -28,5 +28,7 @@
 #include "system/VnDir.h"
 #include "system/VnFile.h"
 #include "system/VnMacro.h"
+#include "system/VnOption.h"
+#include "system/VnParam.h"
 
 #endif

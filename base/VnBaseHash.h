@@ -133,12 +133,14 @@ typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapTabl
 }
 
 // The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
+// Keys compare as C strings, so the bytes after a zero byte count as zeros: keys that compare
+// equal always share one hash value.
 template <class V, bool OwnsValues>
 std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const {
     const char* bytes = key.value();
     std::uint32_t h = 0;
     std::uint32_t m = 1;
-    for (int i = 0; i < key.length(); ++i) {
+    for (int i = 0; i < key.length() && bytes[i] != '\0'; ++i) {
         h += static_cast<std::uint32_t>(static_cast<signed char>(bytes[i])) * m;
         m *= 7;
     }

@@ -58,6 +58,16 @@ TEST(VnBaseHashTest, HashValuesAndProbePaths) {
 
     Hash e;  // the path of byte E9 wraps past 2^32 and meets slots 3 and 12 twice
     EXPECT_EQ((std::vector<int>{12, 16, 3, 11, 9, 7}), e.path("\xE9"));
+
+    // Keys equal up to a zero byte and of one length are one key, whatever the table's size.
+    for (int filler = 0; filler < 40; filler += 7) {
+        Hash z;
+        for (int i = 0; i < filler; ++i)
+            z.set(new Item(i), ("f" + std::to_string(i)).c_str());
+        z.set(new Item(1), VnString("a\0b", 3));
+        z.set(new Item(2), VnString("a\0c", 3));
+        EXPECT_TRUE(z.length() == filler + 1 && z.get(VnString("a\0x", 3))->id == 2) << filler;
+    }
 }
 
 TEST(VnBaseHashTest, SetReplaceRemove) {

@@ -1,0 +1,36 @@
+#include "farm/VnPathMap.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/TestRecords.h"
+
+TEST(VnPathMap, BothMapsInBothFormsAndDeepCopies) {
+    VnPathMap map;
+    map.directmap().set(new VnString("/Volumes/proj"), VnString("/proj"));
+    map.logicalmap().set(new VnString("P:\\"), VnString("projects"));
+    const std::string stringHash = intField(1, 1) + strField(10, "/proj") + strField(30, "/Volumes/proj");
+    EXPECT_EQ(packed(map),
+              kVersion + objField(1, 56, stringHash) +
+                  objField(2, 56, intField(1, 1) + strField(10, "projects") + strField(30, "P:\\")));
+    const std::string xml =
+        objectXML("pathmap",
+                  "\t<directmap>\n\t\t<object type = 'string_hash'>\n\t\t\t<key>/proj</key>\n"
+                  "\t\t\t<element>/Volumes/proj</element>\n\t\t</object>\n\t</directmap>\n"
+                  "\t<logicalmap>\n\t\t<object type = 'string_hash'>\n"
+                  "\t\t\t<key>projects</key>\n\t\t\t<element>P:\\</element>\n"
+                  "\t\t</object>\n\t</logicalmap>\n");
+    EXPECT_EQ(packed(map, true), xml);
+    for (bool isXML : {false, true}) {
+        VnPathMap back;
+        ASSERT_EQ(unpackInto(back, packed(map, isXML), isXML), 0);
+        EXPECT_EQ(packed(back), packed(map)) << isXML;
+    }
+    VnPathMap copy(map), assigned;
+    assigned.copy(map);
+    assigned = assigned;
+    map.directmap().set(new VnString("/elsewhere"), VnString("/proj"));
+    EXPECT_STREQ(copy.directmap().get("/proj")->value(), "/Volumes/proj");
+    EXPECT_EQ(packed(assigned, true), xml);
+}

@@ -1,0 +1,86 @@
+#include "farm/VnReservation.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "farm/VnReservationHash.h"
+#include "tests/support/TestRecords.h"
+
+namespace {
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+// "class|name|value|count" of the item.
+std::string parsed(const char* item) {
+    VnReservation r{VnString(item)};
+    return str(r.classname()) + "|" + str(r.name()) + "|" + str(r.value()) + "|" + std::to_string(r.count());
+}
+
+}  // namespace
+
+TEST(VnReservation, ItemsAndCounts) {
+    EXPECT_EQ(VnReservation().count(), 1);
+    EXPECT_EQ(parsed("host.processors=2"), "host|processors|2|2");
+    EXPECT_EQ(parsed("host.processors = 16"), "host|processors|16|16");
+    EXPECT_EQ(parsed("host.processors=all"), "host|processors|all|1");
+    EXPECT_EQ(parsed("host.memory"), "host|memory||1");
+    EXPECT_EQ(parsed("license.maya=5"), "license|maya|5|1");  // only hosts count units
+    for (const char* odd :
+         {"host.p=-3", "host.p=0", "host.p=2x", "host.p=2147483648", "host.p=+2", "host.p="})
+        EXPECT_EQ(VnReservation(VnString(odd)).count(), 1) << odd;
+    EXPECT_EQ(parsed("host.p=2147483647"), "host|p|2147483647|2147483647");
+    EXPECT_EQ(str(VnReservation(VnString("a.b.c=d=e")).key()) + "|" + str(VnReservation(VnString("x")).key()),
+              "a.b.c|x.");
+}
+
+TEST(VnReservation, RecordListAndHashInBothForms) {
+    VnReservation r{VnString("host.processors=2")}, back, fromXML;
+    EXPECT_EQ(packed(r), kVersion + strField(1, "host") + strField(2, "processors") + strField(3, "2"));
+    EXPECT_EQ(
+        packed(r, true),
+        objectXML("reservation", "\t<class>host</class>\n\t<name>processors</name>\n\t<value>2</value>\n"));
+    ASSERT_EQ(unpackInto(back, packed(r)), 0);
+    ASSERT_EQ(unpackInto(fromXML, packed(r, true), true), 0);
+    EXPECT_EQ(str(back.key()) + str(fromXML.key()) + std::to_string(back.count() + fromXML.count()),
+              "host.processorshost.processors4");
+
+    VnReservationList list;
+    list.push(new VnReservation(r));
+    EXPECT_EQ(packed(list), kVersion + intField(1, 1) + objField(10, 27, packed(r).substr(4)));
+    VnReservationHash hash, copy;
+    hash.revert("host.processors=4");
+    EXPECT_EQ(packed(hash),
+              kVersion + intField(1, 1) + strField(10, "host.processors") +
+                  objField(30, 27, strField(1, "host") + strField(2, "processors") + strField(3, "4")));
+    for (bool xml : {false, true}) {
+        VnReservationHash read;
+        ASSERT_EQ(unpackInto(read, packed(hash, xml), xml), 0);
+        copy = read;
+    }
+    ASSERT_NE(copy.get("host.processors"), nullptr);
+    EXPECT_EQ(copy.get("host.processors")->count(), 4);
+    EXPECT_EQ(str(copy.typeXML()) + std::to_string(copy.type()), "reservation_hash68");
+}
+
+TEST(VnReservationHash, RevertKeysEveryItemAndTheLaterOfTwoWins) {
+    VnReservationHash hash;
+    hash.revert("old.one");
+    hash.revert(" host.processors=2, license.nuke = 3 ,,host.memory,host.processors=8,");
+    EXPECT_EQ(hash.length(), 3);
+    EXPECT_EQ(hash.get("old.one"), nullptr);  // revert starts afresh
+    ASSERT_NE(hash.get("host.processors"), nullptr);
+    EXPECT_EQ(hash.get("host.processors")->count(), 8);
+    EXPECT_EQ(str(hash.get("license.nuke")->value()) + "|" + str(hash.get("host.memory")->value()), "3|");
+    hash.revert("");
+    EXPECT_EQ(hash.length(), 0);
+
+    std::string text;  // a few megabytes: stays proportional
+    for (int i = 0; i < 200000; ++i)
+        text += "host.r" + std::to_string(i % 1000) + "=" + std::to_string(i) + ",";
+    hash.revert(VnString(text.data(), static_cast<int>(text.size())));
+    EXPECT_EQ(hash.length(), 1000);
+    EXPECT_EQ(hash.get("host.r999")->count(), 199999);
+}

@@ -94,19 +94,3 @@ int VnMacro::type() {
 VnString VnMacro::typeXML() {
     return VnString(VN_XML_MACRO);
 }
-
-void VnMacro::encode() {
-    store(1, _table);
-}
-
-void VnMacro::decode() {
-    restore(1, _table);
-}
-
-void VnMacro::encodeXML() {
-    storeXML("value", _table);
-}
-
-void VnMacro::decodeXML() {
-    restoreXML("value", _table);
-}

@@ -1,6 +1,7 @@
 #ifndef VN_SYSTEM_VNMACRO_H
 #define VN_SYSTEM_VNMACRO_H
 
+#include "base/VnFields.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
 #include "base/VnStringHash.h"
@@ -40,12 +41,15 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
 private:
+    // The resolver does not travel.
+    template <class Field>
+    void fields(Field field) {
+        field(1, "value", _table);
+    }
+
     void _expand(const VnString& name, VnString& out) const;
 
     VnStringHash _table;

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Builds the library and its tests with warnings as errors under AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test, then runs each fuzz target briefly over its seed corpus.
+# UndefinedBehaviorSanitizer and runs every test; installs a plain release build into a scratch
+# prefix and builds and runs a small program against it, once through pkg-config and once
+# through find_package; then runs each fuzz target briefly over its seed corpus.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 vn_install_deps
 jobs=$(nproc)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 # The umbrella header must name every public header.
 for header in $(cd "$root" && ls base/*.h expression/*.h system/*.h job/*.h farm/*.h net/*.h 2>/dev/null); do
@@ -17,14 +21,29 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVN_SANITIZE=ON -DVN_WERR
 cmake --build "$build" -j"$jobs"
 (cd "$build" && ctest --output-on-failure -j"$jobs")
 
+install_build="$root/build/install"
+prefix="$work/prefix"
+cmake -S "$root" -B "$install_build" -DCMAKE_BUILD_TYPE=Release -DVN_WERROR=ON \
+  -DVN_BUILD_TESTS=OFF -DVN_BUILD_EXAMPLES=OFF
+cmake --build "$install_build" -j"$jobs"
+cmake --install "$install_build" --prefix "$prefix"
+consumer="$root/examples/consumer"
+pc_dir=$(dirname "$(find "$prefix" -name vn.pc)")
+# shellcheck disable=SC2046  # the flags are separate words
+"${CXX:-c++}" -std=c++17 "$consumer/main.cpp" -o "$work/consumer_pkgconfig" \
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs --static vn)
+"$work/consumer_pkgconfig"
+cmake -S "$consumer" -B "$work/consumer" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix"
+cmake --build "$work/consumer" -j"$jobs"
+"$work/consumer/consumer"
+echo "install: the installed library builds through pkg-config and find_package"
+
 fuzz_build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=Debug \
   -DVN_BUILD_FUZZ=ON -DVN_BUILD_TESTS=OFF -DVN_BUILD_EXAMPLES=OFF -DVN_WERROR=ON
 cmake --build "$fuzz_build" -j"$jobs"
 
 seconds=${VN_FUZZ_SECONDS:-10}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 for src in "$root"/fuzz/*.cpp; do
   name=$(basename "$src" .cpp)
   # New inputs go to a scratch copy, so the committed seed corpus stays small.

@@ -1,0 +1,112 @@
+// Reads arbitrary bytes into a file record or an old-style error, from memory or through an
+// archive file. The first byte picks the reader, the rest is its input; as a digit d:
+//   d & 1: XML form, else binary      d & 2: old-style error, else file record
+//   d & 4: recovered from a file holding the input, else read from memory
+// Other first bytes pick a reader by their remainder.
+//
+// A recovered record must equal the record read from memory, and recover must answer the
+// file's length (plus the 15 bytes of the wrapping element in XML) exactly when the reading
+// succeeded. What was read from the binary form writes bytes that read back to the same
+// bytes; what was read from XML writes a document that reads back and settles after one round
+// (line ends given by character reference are normalised).
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/VnError.h"
+#include "system/VnFile.h"
+#include "tests/support/TestRecords.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+// A directory made once per process, removed with its one file when the process ends.
+class Scratch {
+public:
+    Scratch() {
+        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
+        if (!mkdtemp(&name[0])) __builtin_trap();
+        dir = name;
+        path = dir + "/input";
+    }
+    ~Scratch() {
+        std::remove(path.c_str());
+        rmdir(dir.c_str());
+    }
+    std::string dir;
+    std::string path;
+};
+
+const std::string& scratchFile() {
+    static Scratch scratch;
+    return scratch.path;
+}
+
+template <class Record>
+void checkRecovered(const std::string& input, bool xml, Record& read, int result) {
+    const std::string& path = scratchFile();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << input;
+    Record recovered;
+    const int length = xml ? recovered.recoverXML(path.c_str()) : recovered.recover(path.c_str());
+    const int expected = result == 0 ? static_cast<int>(input.size()) + (xml ? 15 : 0) : 0;
+    check(length == expected && packed(recovered) == packed(read));
+}
+
+template <class Record>
+void checkWritten(Record& read, bool xml) {
+    Record second, third;
+    const std::string first = packed(read, xml);
+    check(unpackInto(second, first, xml) == 0);
+    if (!xml) {
+        check(packed(second) == first);
+        return;
+    }
+    const std::string settled = packed(second, true);
+    check(unpackInto(third, settled, true) == 0 && packed(third, true) == settled);
+}
+
+// Reads the input as a whole document too, as a caller of unpackXML may hand one over: only
+// then can a document type declaration come before the top element.
+template <class Record>
+void readUnwrapped(const std::string& input) {
+    std::vector<char> bytes(input.begin(), input.end());
+    Record unwrapped;
+    unwrapped.unpackXML(bytes.data(), static_cast<int>(bytes.size()));
+    packed(unwrapped, true);
+}
+
+template <class Record>
+void readRecord(const std::string& input, bool xml, bool viaFile) {
+    if (xml) readUnwrapped<Record>(input);
+    Record read;
+    const int result = unpackInto(read, input, xml);
+    if (viaFile) checkRecovered(input, xml, read, result);
+    checkWritten(read, xml);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1 || size > 1 << 20) return 0;
+    const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const unsigned reader = static_cast<unsigned char>(data[0] - '0') % 8;
+    const bool xml = reader & 1;
+    const bool viaFile = reader & 4;
+    if (reader & 2) {
+        readRecord<VnOldError>(input, xml, viaFile);
+    } else {
+        readRecord<VnFile>(input, xml, viaFile);
+    }
+    return 0;
+}

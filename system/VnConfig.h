@@ -56,7 +56,11 @@ public:
 
     // The options as configuration text, one "key = value" line each, in the hash's order.
     VnString convert() const;
-    // The template text with this configuration's values merged in (see the source).
+    // The template text with this configuration's values merged in: a template line that sets
+    // a key held here ("key = ...", also commented out as "#key = ...") becomes the held
+    // setting, written once; an active line whose key is not held is commented out with "#";
+    // other lines are copied. The held keys that no line wrote follow in key order after the
+    // line "# these are not included in the template", then an empty line.
     VnString usetemplate(const VnString& text) const;
     // usetemplate of a whole file ("" when it does not read).
     VnString loadtemplate(const VnString& path) const;

@@ -1,0 +1,118 @@
+#include "system/VnClientConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "system/VnDefault.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const char kWarning[] = "WARNING: no vn_supervisor or vn_domain specified in vn.conf.\n";
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+std::string hosts(const VnClientConfig& c) {
+    std::string out;
+    for (int i = 0; i < c.supervisor_hosts().length(); ++i)
+        out += str(c.supervisor_hosts().get(i)->value()) + ";";
+    return out;
+}
+
+std::string ports(const VnClientConfig& c) {
+    return std::to_string(c.supervisor_port()) + " " + std::to_string(c.supervisor_sub_port()) + " " +
+           std::to_string(c.supervisor_http_port()) + " " + std::to_string(c.worker_port());
+}
+
+class VnClientConfigTest : public TempDirTest {
+protected:
+    // The settings read from a file holding text, and what the reading wrote to standard error.
+    std::string read(const std::string& text, std::string& warning) {
+        spit(at("vn.conf"), text);
+        testing::internal::CaptureStderr();
+        config.reset(new VnClientConfig(VnString(at("vn.conf").c_str())));
+        warning = testing::internal::GetCapturedStderr();
+        return hosts(*config) + " " + ports(*config);
+    }
+
+    std::unique_ptr<VnClientConfig> config;
+};
+
+TEST_F(VnClientConfigTest, DefaultsWithoutFile) {
+    testing::internal::CaptureStderr();
+    VnClientConfig c(VnString(at("missing").c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), kWarning);
+    EXPECT_EQ(hosts(c) + ports(c), "50001 50002 50000 50011");
+    EXPECT_EQ(c.client_job_flags() * 100 + c.client_flags(), 800);
+    EXPECT_EQ(str(c.worker_logmode()) + " " + str(c.supervisor_logpath()) + " " + str(c.worker_logpath()),
+              "remote /var/spool/vorn /var/spool/vorn");
+    EXPECT_EQ(str(c.vn_directory()) + " " + str(c.worker_template_path()),
+              "/Applications/zmr/vorn /Applications/zmr/vorn/types:/Applications/zmr/jobtypes");
+    EXPECT_EQ(str(c.vn_supervisor()) + str(c.vn_domain()) + str(c.vn_region()) + str(c.worker_address()) +
+                  str(c.client_account()) + str(c.client_priority()) + str(c.client_path_map()),
+              "");
+    EXPECT_EQ(c.type(), 75);
+}
+
+TEST_F(VnClientConfigTest, EverySettingFromItsKey) {
+    std::string warning;
+    EXPECT_EQ(
+        read("supervisor_host = \"a, b  c,,\"\nvn_supervisor = y\nsupervisor_domain = d1\nvn_domain = d2\n"
+             "vn_region = r\nsupervisor_port = 0\nsupervisor_sub_port = word\nsupervisor_http_port = -5\n"
+             "worker_port = 60000x\nclient_job_flags = 0\nclient_flags = 'ssl, restrict_domain'\n"
+             "worker_address = w\nworker_logmode = local\nclient_account = acc\nclient_cluster = /c\n"
+             "client_priority = 99\nclient_restrictions = /r\nclient_drive_map = dm\nclient_path_map = pm\n"
+             "client_host_domain = hd\nsupervisor_logpath = /sl\nworker_logpath = /wl\n"
+             "worker_template_path = /t\n",
+             warning),
+        "a;b;c;y; 50001 50002 -5 60000");
+    EXPECT_EQ(warning, "");
+    const VnClientConfig& c = *config;
+    EXPECT_EQ(str(c.vn_supervisor()) + str(c.vn_domain()) + str(c.vn_region()), "yd2r");
+    EXPECT_EQ(c.client_job_flags() * 1000 + c.client_flags(), 192);
+    EXPECT_EQ(str(c.worker_address()) + str(c.worker_logmode()) + str(c.client_account()) +
+                  str(c.client_cluster()) + str(c.client_priority()) + str(c.client_restrictions()) +
+                  str(c.client_drive_map()) + str(c.client_path_map()) + str(c.client_host_domain()) +
+                  str(c.supervisor_logpath()) + str(c.worker_logpath()) + str(c.worker_template_path()),
+              "wlocalacc/c99/rdmpmhd/sl/wl/t");
+
+    EXPECT_EQ(read("supervisor_host = a b\nclient_job_flags = thrifty,grid\nvn_supervisor =\n", warning),
+              "a; 50001 50002 50000 50011");
+    EXPECT_EQ(str(config->vn_supervisor()) + std::to_string(config->client_job_flags()), "a68");
+    EXPECT_EQ(read("supervisor_domain = d\n", warning) + warning, " 50001 50002 50000 50011");
+    EXPECT_EQ(read("vn_domain = d\nsupervisor_host = \" , \"\n", warning) + warning,
+              " 50001 50002 50000 50011");
+    EXPECT_EQ(read("vn_region = r\nsupervisor_host =\n", warning) + warning,
+              " 50001 50002 50000 50011" + std::string(kWarning));
+}
+
+TEST_F(VnClientConfigTest, InstallDirectoryMovesTheDefaults) {
+    std::string warning;
+    read("vn_directory = /opt/v\nvn_domain = d\n", warning);
+    EXPECT_EQ(str(config->vn_directory()) + " " + str(config->worker_template_path()),
+              "/opt/v /opt/v/types:/opt/jobtypes");
+    EXPECT_EQ(str(vn_default_string(112)), "/opt/v/types:/opt/jobtypes");
+    read("vn_directory =\nvn_domain = d\n", warning);  // an empty value takes the built-in directory
+    EXPECT_EQ(str(vn_default_string(112)), "/Applications/zmr/vorn/types:/Applications/zmr/jobtypes");
+    vn_default_set_vndir(vn_default_string(0));
+}
+
+TEST_F(VnClientConfigTest, AddSupervisorHostKeepsOneOfEachValue) {
+    std::string warning;
+    read("supervisor_host = a\nvn_domain = d\n", warning);
+    config->add_supervisor_host(nullptr);
+    config->add_supervisor_host(new VnHostname("a"));  // deleted: the sanitizer sees a leak otherwise
+    VnHostname* withPort = new VnHostname("a");
+    withPort->port(5);
+    config->add_supervisor_host(withPort);
+    config->add_supervisor_host(new VnHostname("b"));
+    config->supervisor_hosts("b,a");  // the text keeps duplicates
+    EXPECT_EQ(hosts(*config), "a;a:5;b;b;a;");
+    EXPECT_EQ(str(config->vn_supervisor()), "b,a");
+}
+
+}  // namespace

@@ -51,7 +51,8 @@ void VnPack::_grow(std::int64_t need) {
 }
 
 // Room for one field appended in up to three pieces (a piece of 0 bytes is
-// none); answers where the field starts. One check covers the whole field.
+// none); answers where the field starts. The whole field is checked at once;
+// only a field that passes the reported capacity counts its pieces.
 char* VnPack::_reserve(std::int64_t header, std::int64_t word, std::int64_t bytes) {
     const std::int64_t end = std::int64_t(packsize) + header + word + bytes;
     if (end > packcapacity) {

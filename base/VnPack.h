@@ -50,6 +50,8 @@ public:
     virtual void decodeXML() = 0;
 
     // Writes the version word and the object's fields into the pack buffer.
+    // Nested objects write their fields straight into this buffer; their own
+    // pack state stays as it was.
     void pack();
     char* packContents();
     int packSize();
@@ -74,7 +76,8 @@ public:
     void restore(short tag, float& value);
 
     // Writes the XML document of this object into the pack buffer; the text
-    // is followed by one zero byte that packSize() does not count.
+    // is followed by one zero byte that packSize() does not count. As in
+    // pack(), nested objects write into this buffer and keep their own state.
     void packXML();
     // Reads the object from a whole XML text. Results: 0 read; 1 no version
     // element at the top; 3 version not 1; 4 not well-formed XML or nested
@@ -129,7 +132,7 @@ public:
 protected:
     char* packbuffer;    // own buffer while writing; read position while reading
     int packsize;        // bytes used while writing; bytes unread while reading
-    int packcapacity;    // size of the own buffer; 0 while reading
+    int packcapacity;    // capacity by the growth rule (see _account); 0 while reading
     VnPackObj* xmlnode;  // XML node being read
     int fieldtag;        // tag of the current field (sign-extended)
     int fieldtype;       // type code of the current field (sign-extended)
@@ -137,10 +140,17 @@ protected:
     int depth;           // indentation depth of the XML writer
 
 private:
+    int packroom;  // bytes allocated for the own buffer; 0 while reading or without one
+
+    void _account(std::int64_t need);
     void _grow(std::int64_t need);
+    char* _reserve(std::int64_t header, std::int64_t word, std::int64_t bytes = 0);
     void _append(const char* data, int count, int spare);
+    int _lend(VnPack& value, void (VnPack::*write)(), int valueDepth);
     char* _detach();
     void _storeInt(int value);
+    void _storeWord(short tag, short code, std::uint32_t word);
+    void _storeByte(short tag, short code, char byte);
     void _storeCounted(short tag, const char* text, std::int64_t length);
     int _matches(short tag, int code) const;
     int _countedLength(int lead);
@@ -154,6 +164,7 @@ private:
     void _storeEscaped(const char* text, int length);
     void _storeElement(const VnString& name, const char* text, int length);
     void _storeObjectBlock(const char* end);
+    void _storeObjectLines();
     VnString* _variable(const VnString& name);
 };
 

@@ -59,24 +59,38 @@ int containsAny(const char* text, int length, const char* set, std::size_t setLe
 void VnString::_init() {
     _data = nullptr;
     _length = 0;
-    _empty = '\0';
     _size = 0;
     _secure = 0;
 }
 
-// Releases a buffer that the string no longer uses, zeroing it first when the
-// string is secure.
+// Releases a place the text no longer uses, zeroing it first when the string
+// is secure: a heap buffer of `size` bytes, or the bytes inside the object.
 void VnString::_release(char* buffer, int size) const {
     if (!buffer) return;
+    if (buffer == _inline) {
+        if (_secure) zeroBytes(buffer, kInlineSize);
+        return;
+    }
     if (_secure) zeroBytes(buffer, size);
     delete[] buffer;
 }
 
-// Installs a new, uninitialised buffer with room for `need` bytes and returns
-// the old one (or NULL), which the caller releases once it has read from it.
-// Nothing changes when the allocation fails.
-char* VnString::_swapBuffer(std::int64_t need) {
-    const int capacity = capacityFor(need);
+// Makes room for `need` bytes (the text and its NUL). The capacity follows
+// the growth rule wherever the text is kept. The text stays inside the object
+// while it fits there, the string is not secure and it never had a heap
+// buffer; otherwise it lives in a heap buffer of the capacity's size.
+// Answers the place the text was in when it moved to a new buffer (else
+// NULL): the caller reads from it, then hands it to _release with the old
+// capacity. Nothing changes when the allocation fails.
+char* VnString::_makeRoom(std::int64_t need) {
+    const bool onHeap = _data != nullptr && !_isInline();
+    if (onHeap && need <= _size) return nullptr;
+    const int capacity = need > _size ? capacityFor(need) : _size;
+    if (!onHeap && !_secure && need <= kInlineSize) {
+        _data = _inline;
+        _size = capacity;
+        return nullptr;
+    }
     char* fresh = new char[capacity];
     char* old = _data;
     _data = fresh;
@@ -85,29 +99,25 @@ char* VnString::_swapBuffer(std::int64_t need) {
 }
 
 // Every copy ends here: the text becomes the n bytes at s and a NUL. The old
-// buffer stays alive until the bytes are copied, so s may point into it.
+// place stays alive until the bytes are copied, so s may point into it.
 void VnString::_copyBytes(const char* s, std::int64_t n) {
     const int oldSize = _size;
-    char* old = n + 1 > _size ? _swapBuffer(n + 1) : nullptr;
+    char* old = _makeRoom(n + 1);
     std::memmove(_data, s, n);
     _data[n] = '\0';
     _length = static_cast<int>(n);
     _release(old, oldSize);
 }
 
-// Every append ends here: makes room for k more bytes after the text (growing
-// the buffer and carrying the text over), lets `write` fill them, then ends
-// the text with a NUL. The old buffer is released only after `write` ran, so
-// a source inside it (s += s) stays valid.
+// Every append ends here: makes room for k more bytes after the text (moving
+// the text when it needs a new place), lets `write` fill them, then ends the
+// text with a NUL. The old place is released only after `write` ran, so a
+// source inside it (s += s) stays valid.
 template <typename Write>
 void VnString::_appendWith(std::int64_t k, Write write) {
     const int oldSize = _size;
-    char* old = nullptr;
-    const std::int64_t need = std::int64_t(_length) + k + 1;
-    if (need > _size) {
-        old = _swapBuffer(need);
-        if (old) std::memcpy(_data, old, _length);
-    }
+    char* old = _makeRoom(std::int64_t(_length) + k + 1);
+    if (old) std::memcpy(_data, old, _length);
     write(_data + _length);
     _length += static_cast<int>(k);
     _data[_length] = '\0';
@@ -170,7 +180,7 @@ void VnString::copy(const VnString& o) {
     // A buffer that held a secret is wiped before the flag that protects it
     // goes; otherwise its tail would outlive the secure flag.
     if (_secure && !o._secure) wipe();
-    _secure = o._secure;
+    secure(o._secure);
     if (o._length > 0) {
         copy(o._data, o._length);
     } else {
@@ -224,18 +234,6 @@ VnString& VnString::operator=(int v) {
 
 // ---- Access ----------------------------------------------------------------
 
-int VnString::length() const {
-    return _length;
-}
-
-int VnString::isundef() const {
-    return _data == nullptr;
-}
-
-const char* VnString::value() const {
-    return _data ? _data : &_empty;
-}
-
 char* VnString::copyvalue() const {
     char* out = new char[_length + 1]();
     const char* text = value();
@@ -261,12 +259,20 @@ unsigned char VnString::secure() const {
     return _secure;
 }
 
+// A string that becomes secure moves a text held inside the object to a heap
+// buffer, zeroing the bytes it leaves.
 void VnString::secure(unsigned char on) {
+    if (on && _isInline()) {
+        char* fresh = new char[_size];
+        std::memcpy(fresh, _inline, std::size_t(_length) + 1);
+        zeroBytes(_inline, kInlineSize);
+        _data = fresh;
+    }
     _secure = on;
 }
 
 void VnString::wipe() const {
-    if (_data) zeroBytes(_data, _size);
+    if (_data) zeroBytes(_data, _isInline() ? kInlineSize : _size);
 }
 
 void VnString::_debug_info() {

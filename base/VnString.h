@@ -16,8 +16,15 @@
 // A secure string zeroes every byte of a buffer before releasing it, on
 // growth and on destruction.
 //
-// The buffer grows to four times the size needed, at least 16 bytes.
-// Sizes beyond INT_MAX throw std::bad_alloc.
+// The capacity grows to four times the size needed, at least 16 bytes.
+// Sizes beyond INT_MAX throw std::bad_alloc. A text of up to 23 bytes is kept
+// inside the object itself, with no heap block, while the string has not
+// needed a heap buffer yet; a heap buffer always has the capacity's size. A
+// secure string keeps its text in a heap buffer, so that every place its
+// bytes were held is zeroed when released.
+//
+// The text may lie inside the object: a string is copied with its copy
+// constructor or assignment, never moved as raw bytes.
 class VnString : public VnBase {
 public:
     VnString();
@@ -43,9 +50,9 @@ public:
     VnString& operator=(int v);
 
     // Access.
-    int length() const;
-    int isundef() const;
-    const char* value() const;
+    int length() const { return _length; }
+    int isundef() const { return _data == nullptr; }
+    const char* value() const { return _data ? _data : ""; }
     char* copyvalue() const;  // the caller releases it with delete[]
     char get(int i) const;
     void set(int i, char c);
@@ -102,9 +109,12 @@ public:
     VnString removecontrolchars() const;
 
 private:
+    static constexpr int kInlineSize = 24;  // 23 bytes and the NUL
+
     void _init();
     bool _matchesAt(int i, const VnString& o) const;
-    char* _swapBuffer(std::int64_t need);
+    bool _isInline() const { return _data == _inline; }
+    char* _makeRoom(std::int64_t need);
     void _copyBytes(const char* s, std::int64_t n);
     void _appendBytes(const char* s, std::int64_t k);
     template <typename Write>
@@ -113,11 +123,11 @@ private:
     void _appendFormatted(const char* format, Args... args);
     void _release(char* buffer, int size) const;
 
-    char* _data;
-    int _length;
-    char _empty;
-    int _size;
+    char* _data;  // null while undefined, else _inline or a heap buffer of _size bytes
+    int _length;  // bytes of text before the NUL
+    int _size;    // capacity by the growth rule, wherever the text is kept
     unsigned char _secure;
+    char _inline[kInlineSize];
 };
 
 std::ostream& operator<<(std::ostream& os, const VnString& s);

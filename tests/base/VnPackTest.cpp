@@ -5,6 +5,8 @@
 #include <climits>
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "base/VnStringList.h"
 #include "tests/support/TestRecords.h"
@@ -143,4 +145,75 @@ TEST(VnPack, BufferGrowthAndDebugPrint) {
     q._store(zeros, 20);
     q.store(3, const_cast<char*>("a"));  // a string field grows the buffer piece by piece: here at its header
     EXPECT_EQ(q.capacity(), 4 * 36 + 16);
+}
+
+namespace {
+
+struct Counted : TestItem {  // a record whose reported capacity the tests read
+    using TestItem::TestItem;
+    int capacity() const { return packcapacity; }
+};
+
+struct CountedList : TestItemList {
+    int capacity() const { return packcapacity; }
+};
+
+}  // namespace
+
+TEST(VnPack, NestedObjectsWriteIntoTheParentAndKeepTheirOwnState) {
+    const auto child = std::make_shared<Counted>(2, 'b', "child");
+    child->child = std::make_shared<TestItem>(3, 'c', std::string(300, 'z').c_str());
+    const std::string alone = packed(*child);
+    char* const own = child->packContents();
+    const int ownCapacity = child->capacity();
+    Counted top(1, 'a', "top level name"), xmlTop(1, 'a', "top level name");
+    top.child = xmlTop.child = child;
+    const std::string bytes = packed(top), xml = packed(xmlTop, true);
+    // The capacities that growing the buffer piece by piece gives, a nested object being one piece.
+    EXPECT_TRUE(top.capacity() == 1760 && bytes.size() == 449 && xmlTop.capacity() == 3020 &&
+                xml.size() == 816);
+    EXPECT_EQ(bytes, kVersion + intField(1, 1) + field(2, 2, "a") + strField(3, "top level name") +
+                         objField(4, TEST_TYPE_ITEM, alone.substr(4)) + field(5, 5, be32(0)) +
+                         field(6, 6, std::string(1, '\0')));
+    EXPECT_TRUE(child->packContents() == own && child->capacity() == ownCapacity);
+    EXPECT_EQ(std::string(own, static_cast<std::size_t>(child->packSize())), alone);
+    EXPECT_EQ(child->child->packContents(), nullptr);  // never packed on its own: still no buffer
+    EXPECT_EQ(child->child->packSize(), 0);
+    Counted back;
+    EXPECT_EQ(unpackInto(back, bytes), 0);
+    EXPECT_EQ(packed(back), bytes);
+
+    CountedList list, xmlList;
+    for (int i = 0; i < 3; ++i) {
+        list.add(TestItem(i, 'q', "item"));
+        xmlList.add(TestItem(i, 'q', "item"));
+    }
+    list.pack();
+    xmlList.packXML();
+    EXPECT_TRUE(list.capacity() == 264 && xmlList.capacity() == 868);
+    EXPECT_TRUE(list.get(2)->packContents() == nullptr && xmlList.get(0)->packContents() == nullptr);
+}
+
+TEST(VnPack, DeepObjectPacksEachByteOnceIntoOneBuffer) {
+    const std::string name(16384, 'n');  // 256 levels of 16 KB: a 4 MB object
+    std::vector<TestItem*> levels;
+    TestItem top(0, 'g', name.c_str());
+    levels.push_back(&top);
+    for (int level = 1; level < 256; ++level) {
+        levels.back()->child = std::make_shared<TestItem>(level, 'g', name.c_str());
+        levels.push_back(levels.back()->child.get());
+    }
+    const std::size_t fields = 8 + 5 + 8 + name.size() + 8 + 5;
+    const std::string bytes = packed(top);
+    EXPECT_EQ(bytes.size(), 4 + 256 * fields + 255 * 12);
+    top.packXML();
+    for (std::size_t i = 1; i < levels.size(); ++i)
+        ASSERT_TRUE(levels[i]->packContents() == nullptr && levels[i]->packSize() == 0) << i;
+    TestItem back;
+    EXPECT_EQ(unpackInto(back, bytes), 0);
+    EXPECT_EQ(packed(back), bytes);
+    int depth = 0;
+    for (const TestItem* item = back.child.get(); item; item = item->child.get(), ++depth)
+        ASSERT_EQ(const_cast<TestItem*>(item)->packContents(), nullptr);
+    EXPECT_EQ(depth, 255);
 }

@@ -174,3 +174,26 @@ TEST(VnString, SecureBuffersAreZeroedBeforeRelease) {
     key.wipe();
     EXPECT_TRUE(key.length() == 2 && key.get(0) == 0);
 }
+
+TEST(VnString, ShortTextsLiveInsideTheObjectUntilTheyOutgrowIt) {
+    const VnString longest("0123456789abcdefghijklm");  // 23 bytes: the most kept inside
+    VnString copy(longest), grown("0123456789abcde"), wiped(std::string(16, 'w').c_str());
+    copy.set(0, 'X');  // a copy has a place of its own
+    EXPECT_TRUE(bytes(longest) == "0123456789abcdefghijklm" && bytes(copy) == "X123456789abcdefghijklm");
+    grown += grown;  // read from inside the object while the text moves out of it
+    grown.append("!");
+    EXPECT_TRUE(bytes(grown) == "0123456789abcde0123456789abcde!" && capacity(grown) == 64);
+    grown.copy(grown.value() + 24);
+    EXPECT_EQ(bytes(grown), "9abcde!");
+    wiped.wipe();  // only the bytes the text can occupy: the capacity is 68, the room inside smaller
+    EXPECT_TRUE(wiped.length() == 16 && wiped.get(15) == 0 && capacity(wiped) == 68);
+
+    VnString pin("1234");
+    const char* inside = pin.value();
+    pin.secure(1);  // a secure text moves to a heap buffer and leaves zeros behind
+    EXPECT_TRUE(pin.value() != inside && bytes(pin) == "1234" && capacity(pin) == 20);
+    EXPECT_EQ(std::string(inside, 24), std::string(24, '\0'));
+    watched = pin.value(), watchedSize = 20;
+    pin.copy("a longer secret than before");
+    EXPECT_EQ(released, std::string(20, '\0'));
+}

@@ -1,0 +1,227 @@
+#include "system/VnEnv.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
+
+extern char** environ;
+
+namespace {
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+// Every variable as name=value, then the mounts as name>target in the hash's order.
+std::string contents(const VnEnv& env) {
+    std::string out;
+    for (int i = 0; i < env.keys().length(); ++i)
+        out += str(*env.keys().get(i)) + "=" + str(*env.values().get(i)) + ";";
+    VnStringList names;
+    env.mounts(names);
+    for (int i = 0; i < names.length(); ++i)
+        out += str(*names.get(i)) + ">" + str(env.mount(*names.get(i))) + ";";
+    return out;
+}
+
+VnEnv sample() {
+    VnEnv env;
+    env.revert("umask=18\ncwd=/tmp");
+    env.mount("X", "/mnt/share");
+    env.set("A", "1");
+    return env;
+}
+
+std::string split(const VnEnv& env, const char* name) {
+    VnString user("u0"), password("p0"), target("t0");
+    const int found = env.mount(name, user, password, target);
+    return std::to_string(found) + ":" + str(user) + "," + str(password) + "," + str(target);
+}
+
+}  // namespace
+
+TEST(VnEnv, TextFormBothWays) {
+    const std::string text = "umask=18\ncwd=/tmp\ndrivemap=X|/mnt/share\nA=1";
+    EXPECT_EQ(str(sample().convert()), text);
+    VnEnv back;
+    back.revert(text.c_str());
+    EXPECT_EQ(std::to_string(back.mask()) + str(back.cwd()) + " " + contents(back),
+              "18/tmp A=1;X>/mnt/share;");
+
+    // Later "umask" and "cwd" items are variables; a value keeps "=" and "\r"; a name runs up to
+    // its "=" across line ends; a drive map line drops text after a second "|".
+    VnEnv env;
+    env.revert("cwd=/a\numask=7\ncwd=/b\nE=x=y\r\nM\nN=2\ndrivemap=Y\ndrivemap=Z|t|rest\nlast");
+    EXPECT_EQ(std::to_string(env.mask()) + str(env.cwd()) + " " + contents(env),
+              "7/a cwd=/b;E=x=y\r;M\nN=2;last=;Y>;Z>t;");
+    VnEnv again;
+    again.revert(env.convert());
+    EXPECT_EQ(str(again.convert()), str(env.convert()));
+
+    VnEnv stops;
+    stops.revert("A=1\n=2\nB=3");
+    char bytes[] = "C=4\nD=5";
+    stops.revert(bytes, 3);  // only the first three bytes
+    stops.revert(nullptr, 5);
+    stops.revert(bytes, 0);
+    stops.revert(bytes, -1);
+    stops.revert("");
+    EXPECT_EQ(contents(stops), "A=1;C=4;");
+    stops.revert(stops.keys().get(0)->value());  // a text without "=" is a name with an empty value
+    EXPECT_EQ(contents(stops), "A=1;C=4;A=;");
+
+    // A few megabytes of text read in proportion.
+    std::string big;
+    while (big.size() < (4u << 20))
+        big += "NAME" + std::to_string(big.size()) + "=" + std::string(60, 'v') + "\n";
+    VnEnv large;
+    large.revert(big.c_str());
+    EXPECT_EQ(str(large.convert()), "umask=0\ncwd=\n" + big.substr(0, big.size() - 1));
+}
+
+TEST(VnEnv, VariablesAndMounts) {
+    VnEnv env = sample();
+    env.set("B", "2");
+    env.set("A", "3");  // in place
+    EXPECT_EQ(str(env.value("A")) + str(env.value("B")) + str(env.value("a")) + "|" + contents(env),
+              "32|A=3;B=2;X>/mnt/share;");
+    env.clear();
+    EXPECT_EQ(std::to_string(env.mask()) + str(env.cwd()) + " " + contents(env), "18/tmp X>/mnt/share;");
+
+    env.mount("X", "u:p:q@srv@x");
+    env.mount("U", "u@srv");
+    env.mount("P", "srv:1");
+    env.mount("E", "@");
+    EXPECT_EQ(split(env, "X") + " " + split(env, "U") + " " + split(env, "P") + " " + split(env, "E") + " " +
+                  split(env, "none"),
+              "1:u0u,p0p:q,t0srv@x 1:u0u,p0,t0srv 1:u0,p0,srv:1 1:u0,p0,t0 0:u0,p0,t0");
+
+    VnEnv mounts;
+    mounts.mountmap("a|b\n\nc|d|e\nf\n");
+    mounts.mountmap("");
+    char bytes[] = "g|h\ni|j";
+    mounts.mountmap(bytes, 4);  // the line feed ends the text: no empty line after it
+    mounts.mountmap(nullptr, 3);
+    mounts.mountmap(bytes, 0);
+    VnStringList names;
+    names.push(new VnString("kept"));
+    mounts.mounts(names);  // appends
+    EXPECT_EQ(names.length(), 6);
+    EXPECT_EQ(str(mounts.mount("a")) + "," + str(mounts.mount("")) + "," + str(mounts.mount("c")) + "," +
+                  str(mounts.mount("f")) + "," + str(mounts.mount("g")) + "," +
+                  std::to_string(mounts.keys().length()),
+              "b,,d,,h,0");
+    EXPECT_EQ(str(*names.get(0)), "kept");
+
+    const std::string big = std::string(3 << 20, 'm') + "|t\nn|u";
+    mounts.mountmap(big.c_str());
+    EXPECT_EQ(
+        str(mounts.mount("n")) + std::to_string(mounts.mount(std::string(3 << 20, 'm').c_str()).length()),
+        "u1");
+}
+
+TEST(VnEnv, PackedFormsAndCopies) {
+    VnEnv blank;
+    const std::string emptyList = intField(1, 0);  // nested bodies carry no version word
+    EXPECT_EQ(packed(blank), kVersion + objField(1, 55, emptyList) + objField(2, 55, emptyList) +
+                                 intField(3, 0) + strField(4, "") + objField(5, 56, emptyList));
+
+    VnEnv env = sample();
+    const std::string binary = packed(env);
+    EXPECT_EQ(binary, kVersion + objField(1, 55, intField(1, 1) + strField(10, "A")) +
+                          objField(2, 55, intField(1, 1) + strField(10, "1")) + intField(3, 18) +
+                          strField(4, "/tmp") +
+                          objField(5, 56, intField(1, 1) + strField(10, "X") + strField(30, "/mnt/share")));
+    env.set("amp", "a&b");
+    const std::string document = packed(env, true);
+    EXPECT_EQ(
+        document,
+        objectXML(
+            "env",
+            "\t<keys>\n\t\t<object type = 'string_list'>\n\t\t\t<item>A</item>\n\t\t\t<item>amp</item>\n"
+            "\t\t</object>\n\t</keys>\n\t<values>\n\t\t<object type = 'string_list'>\n"
+            "\t\t\t<item>1</item>\n\t\t\t<item>a&amp;b</item>\n\t\t</object>\n\t</values>\n"
+            "\t<umask>18</umask>\n\t<cwd>/tmp</cwd>\n\t<mounts>\n\t\t<object type = 'string_hash'>\n"
+            "\t\t\t<key>X</key>\n\t\t\t<element>/mnt/share</element>\n\t\t</object>\n\t</mounts>\n"));
+
+    VnEnv back, fromXML;
+    ASSERT_EQ(unpackInto(back, binary), 0);
+    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
+    EXPECT_EQ(str(back.convert()), "umask=18\ncwd=/tmp\ndrivemap=X|/mnt/share\nA=1");
+    EXPECT_EQ(str(fromXML.convert()), str(env.convert()));
+
+    // Copies are deep and take every field; a copy onto itself changes nothing.
+    VnEnv copied(env), assigned, viaCopy;
+    assigned = env;
+    viaCopy.copy(env);
+    viaCopy.copy(viaCopy);
+    env.set("A", "changed");
+    env.mount("X", "changed");
+    EXPECT_EQ(str(copied.convert()) + str(assigned.convert()),
+              str(viaCopy.convert()) + str(fromXML.convert()));
+
+    // Uneven lists from a peer are read safely; set makes the missing value's place.
+    VnEnv uneven;
+    ASSERT_EQ(unpackInto(uneven,
+                         kVersion + objField(1, 55, intField(1, 2) + strField(10, "A") + strField(10, "B"))),
+              0);
+    EXPECT_EQ(str(uneven.value("B")) + str(uneven.convert()), "umask=0\ncwd=\nA=\nB=");
+    uneven.set("B", "2");
+    EXPECT_EQ(str(uneven.value("B")) + str(uneven.value("A")), "2");
+}
+
+TEST(VnEnv, CapturesTheRunningProcess) {
+    VnEnv::setEnv("VN_ENV_TEST", "a=b");
+    VnEnv::setEnv("VN_ENV_EMPTY", "");
+    EXPECT_EQ(str(VnEnv::valueEnv("VN_ENV_TEST")) + "|" + str(VnEnv::valueEnv("VN_ENV")) + "|" +
+                  str(VnEnv::valueEnv("VN_ENV_TEST=a")),
+              "a=b||");
+    const mode_t old = umask(027);
+    VnEnv env;
+    env.set("GONE", "1");
+    env.mount("M", "kept");
+    env.setToEnv();
+    umask(old);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    EXPECT_EQ(std::to_string(env.mask()) + str(env.cwd()), std::to_string(027) + cwd);
+    EXPECT_EQ(str(env.value("VN_ENV_TEST")) + str(env.value("GONE")) + str(env.mount("M")), "a=bkept");
+    int count = 0;
+    for (char** entry = environ; *entry; ++entry)
+        ++count;
+    EXPECT_EQ(env.keys().length(), count);
+    EXPECT_EQ(env.values().length(), count);
+}
+
+class VnEnvUserTest : public TempDirTest {};
+
+// su runs as the test's user only when that is root, who needs no password.
+TEST_F(VnEnvUserTest, CapturesALoginEnvironmentWithoutAShell) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    VnEnv env;
+    env.set("KEEP", "1");
+    env.setToEnv("root");
+    EXPECT_EQ(str(env.value("KEEP")) + str(env.value("HOME")) + str(env.value("USER")), "1/rootroot");
+    EXPECT_EQ(str(env.value("__WIPE__")) + str(env.value("__VNSTART__")), "");
+    EXPECT_GT(env.keys().length(), 3);
+
+    // Names that a shell or su would take for commands or options run nothing and add nothing.
+    const std::string marker = at("ran");
+    const std::string script = at("shell");
+    spit(script, "#!/bin/sh\ntouch " + marker + "\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    for (const std::string& user :
+         {"nobody; touch " + marker, "nobody$(touch " + marker + ")", "--shell=" + script, "-s" + script,
+          std::string("nobody"), std::string("no-such-user-here")}) {
+        VnEnv captured;
+        captured.setToEnv(VnString(user.c_str()));
+        EXPECT_EQ(contents(captured), "") << user;
+        EXPECT_FALSE(std::filesystem::exists(marker)) << user;
+    }
+}

@@ -55,15 +55,16 @@ VnString vn_cache_load(const VnString& path, int limit) {
     if (file.fd < 0 || !ownRegularFile(file.fd)) return VnString("");
     VnString contents("");
     char block[1024];
-    while (contents.length() < limit) {
-        const int want = std::min(static_cast<int>(sizeof block), limit - contents.length());
+    // One byte past the limit tells a file that is too long.
+    while (contents.length() <= limit) {
+        const int want = std::min(static_cast<int>(sizeof block), limit + 1 - contents.length());
         const ssize_t got = ::read(file.fd, block, static_cast<std::size_t>(want));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return VnString("");
-        if (got == 0) break;
+        if (got == 0) return contents;
         contents.append(block, static_cast<int>(got));
     }
-    return contents;
+    return VnString("");
 }
 
 // The file is truncated only once it is known to be this user's own regular file, so a name

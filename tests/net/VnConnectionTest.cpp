@@ -11,7 +11,7 @@
 #include "system/VnTime.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
-#include "tests/support/TestSupervisor.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 

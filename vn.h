@@ -40,6 +40,11 @@
 #include "job/VnStatus.h"
 #include "job/VnStatusTally.h"
 #include "job/VnWorkId.h"
+#include "net/VnClient.h"
+#include "net/VnConnection.h"
+#include "net/VnMessage.h"
+#include "net/VnRegistry.h"
+#include "system/VnCacheFile.h"
 #include "system/VnClientConfig.h"
 #include "system/VnConfig.h"
 #include "system/VnDefault.h"
@@ -51,5 +56,6 @@
 #include "system/VnOption.h"
 #include "system/VnParam.h"
 #include "system/VnPath.h"
+#include "system/VnTime.h"
 
 #endif

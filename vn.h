@@ -13,6 +13,7 @@
 #include "base/VnIntHash.h"
 #include "base/VnList.h"
 #include "base/VnPack.h"
+#include "base/VnPackFormat.h"
 #include "base/VnPackObj.h"
 #include "base/VnPackage.h"
 #include "base/VnSid.h"

@@ -1,0 +1,59 @@
+#ifndef VN_NET_VNCLIENT_H
+#define VN_NET_VNCLIENT_H
+
+#include "base/VnBase.h"
+#include "base/VnString.h"
+#include "farm/VnHostname.h"
+#include "net/VnMessage.h"
+
+class VnClientConfig;
+
+// The client of one conversation with the supervisor, built on the stack for one exchange.
+//
+// The supervisor is found in this order: the forced host _vn_supervisor when it is set (and
+// then only it); else the configured supervisor hosts in turn on the supervisor port; else
+// the last supervisor that answered this user, kept in the file "supervisor_" + user +
+// ".tmp" of the temporary directory, which is rewritten whenever a supervisor answers. A
+// host text "name:port" (or "[address]:port") selects that port.
+class VnClient : public VnBase {
+public:
+    // Reads the client settings.
+    VnClient();
+    // Takes the supervisor hosts and port of the given settings.
+    explicit VnClient(const VnClientConfig& config);
+    VnClient(const VnClient&) = delete;
+    VnClient& operator=(const VnClient&) = delete;
+    ~VnClient() override;
+
+    int type() override;
+
+    // Sends the request, with the current user's name, to the supervisor and reads its
+    // reply. 1 when a reply was received, else 0 (the failures are in the debug log).
+    int converseSupervisor(VnMessage& request, VnMessage& reply);
+    // The same with the supervisor at host.
+    int converseSupervisor(const VnString& host, VnMessage& request, VnMessage& reply);
+
+    // Milliseconds that one conversation with one host may take in all: connecting, sending
+    // and receiving. 60000 unless set.
+    void timeout(int milliseconds);
+    int timeout() const;
+
+    // The login name of the process's real user. When the user database has no entry, writes
+    // "ERROR: couldn't validate user's login. permission denied." to the debug log and ends
+    // the process with status 1.
+    static VnString currentuser();
+
+private:
+    // One conversation with host; on success the host becomes the cached supervisor.
+    int _converse(const VnString& host, VnMessage& request, VnMessage& reply);
+
+    VnHostnameList _hosts;
+    int _port;
+    int _timeout;
+};
+
+// The process-wide forced supervisor host; empty (not forced) at start.
+VnString& vn_supervisor_obj();
+#define _vn_supervisor (vn_supervisor_obj())
+
+#endif  // VN_NET_VNCLIENT_H

@@ -1,0 +1,106 @@
+#include "net/VnRegistry.h"
+
+#include <new>
+
+#include "base/VnError.h"
+#include "base/VnIntHash.h"
+#include "base/VnStringHash.h"
+#include "base/VnStringList.h"
+#include "base/VnTypes.h"
+#include "expression/VnExpression.h"
+#include "expression/VnReference.h"
+#include "farm/VnAddress.h"
+#include "farm/VnHost.h"
+#include "farm/VnHostname.h"
+#include "farm/VnMacAddress.h"
+#include "farm/VnPathMap.h"
+#include "farm/VnReservation.h"
+#include "farm/VnReservationHash.h"
+#include "job/VnField.h"
+#include "job/VnFilter.h"
+#include "job/VnJobId.h"
+#include "job/VnQuery.h"
+#include "job/VnStatus.h"
+#include "job/VnStatusTally.h"
+#include "job/VnWorkId.h"
+#include "system/VnConfig.h"
+#include "system/VnFile.h"
+#include "system/VnMacro.h"
+#include "system/VnOption.h"
+#include "system/VnTime.h"
+
+namespace {
+
+template <class T>
+VnPack* make() {
+    return new T();
+}
+
+struct Entry {
+    int type;
+    VnPack* (*make)();
+};
+
+// Every class that a reply can carry, by class number; each class is listed once.
+// clang-format off
+const Entry kEntries[] = {
+    // Base types.
+    {VN_TYPE_STRING_LIST, make<VnStringList>},
+    {VN_TYPE_STRING_HASH, make<VnStringHash>},
+    {VN_TYPE_INT_HASH, make<VnIntHash>},
+    {VN_TYPE_ERROR, make<VnError>},
+    {VN_TYPE_OLD_ERROR, make<VnOldError>},
+    // Expressions.
+    {VN_TYPE_EXPRESSION, make<VnExpression>},
+    {VN_TYPE_EXPRESSION_LIST, make<VnExpressionList>},
+    {VN_TYPE_REFERENCE, make<VnReference>},
+    // System services.
+    {VN_TYPE_TIME, make<VnTime>},
+    {VN_TYPE_FILE, make<VnFile>},
+    {VN_TYPE_FILE_LIST, make<VnFileList>},
+    {VN_TYPE_MACRO, make<VnMacro>},
+    {VN_TYPE_OPTION, make<VnOption>},
+    {VN_TYPE_OPTION_LIST, make<VnOptionList>},
+    {VN_TYPE_CONFIG, make<VnConfig>},
+    // 51 names both the list and the hash of configurations; a reply carries the list.
+    {VN_TYPE_CONFIG_LIST, make<VnConfigList>},
+    // Job records.
+    {VN_TYPE_STATUS, make<VnStatus>},
+    {VN_TYPE_STATUS_TALLY, make<VnStatusTally>},
+    {VN_TYPE_JOB_ID, make<VnJobId>},
+    {VN_TYPE_JOB_ID_LIST, make<VnJobIdList>},
+    {VN_TYPE_JOB_ID_HASH, make<VnJobIdHash>},
+    {VN_TYPE_WORK_ID, make<VnWorkId>},
+    {VN_TYPE_WORK_ID_LIST, make<VnWorkIdList>},
+    {VN_TYPE_FILTER, make<VnFilter>},
+    {VN_TYPE_FILTER_LIST, make<VnFilterList>},
+    {VN_TYPE_FIELD, make<VnField>},
+    {VN_TYPE_FIELD_LIST, make<VnFieldList>},
+    {VN_TYPE_QUERY, make<VnQuery>},
+    // Farm records.
+    {VN_TYPE_HOST, make<VnHost>},
+    {VN_TYPE_HOST_LIST, make<VnHostList>},
+    {VN_TYPE_HOSTNAME, make<VnHostname>},
+    {VN_TYPE_HOSTNAME_LIST, make<VnHostnameList>},
+    {VN_TYPE_ADDRESS, make<VnAddress>},
+    {VN_TYPE_MAC_ADDRESS, make<VnMacAddress>},
+    {VN_TYPE_PATH_MAP, make<VnPathMap>},
+    {VN_TYPE_RESERVATION, make<VnReservation>},
+    {VN_TYPE_RESERVATION_LIST, make<VnReservationList>},
+    {VN_TYPE_RESERVATION_HASH, make<VnReservationHash>},
+};
+// clang-format on
+
+}  // namespace
+
+VnPack* vn_registry_create(int type) {
+    for (const Entry& entry : kEntries) {
+        if (entry.type != type) continue;
+        try {
+            return entry.make();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}

@@ -1,0 +1,11 @@
+#ifndef VN_NET_VNREGISTRY_H
+#define VN_NET_VNREGISTRY_H
+
+#include "base/VnPack.h"
+
+// The one registry of the classes that a message can carry: makes a new default object of
+// the class with number type. Null for a number that names no such class (or when memory
+// runs out); the caller owns the object.
+VnPack* vn_registry_create(int type);
+
+#endif  // VN_NET_VNREGISTRY_H

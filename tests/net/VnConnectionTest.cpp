@@ -1,0 +1,113 @@
+#include "net/VnConnection.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/VnTypes.h"
+#include "system/VnTime.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
+#include "tests/support/TestSupervisor.h"
+
+namespace {
+
+const std::string kPacked =
+    kVersion + intField(1, 107) + strField(2, "bob") + objField(3, VN_TYPE_TIME, intField(1, 5));
+
+std::string compressed(const std::string& bytes) {
+    uLongf length = compressBound(bytes.size());
+    std::string out(length, '\0');
+    compress(reinterpret_cast<Bytef*>(&out[0]), &length, reinterpret_cast<const Bytef*>(bytes.data()),
+             bytes.size());
+    out.resize(length);
+    return out;
+}
+
+// A frame with the given lengths and body.
+std::string frame(int compressedLength, int uncompressedLength, const std::string& body, char version = 2) {
+    return std::string(1, version) + be32(compressedLength) + be32(uncompressedLength) + body;
+}
+
+std::string frameOf(const std::string& packedBytes) {
+    const std::string body = compressed(packedBytes);
+    return frame(int(body.size()), int(packedBytes.size()), body);
+}
+
+int unframe(const std::string& bytes, VnMessage& message) {
+    std::vector<char> data(bytes.begin(), bytes.end());  // exactly as long, so an overread is caught
+    VnError error;
+    return VnConnection::unframe(data.data(), int(data.size()), message, error);
+}
+
+}  // namespace
+
+TEST(VnConnection, FramesByteForByte) {
+    VnMessage request(107);
+    request.user("bob");
+    request.content(new VnTime(5));
+    std::vector<char> bytes;
+    VnError error;
+    ASSERT_EQ(VnConnection::frame(request, bytes, error), 1);
+    const std::string expected = frameOf(kPacked);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+    EXPECT_EQ(expected.substr(0, 9), std::string("\2\0\0\0", 4) + char(expected.size() - 9) + be32(43));
+
+    VnMessage back;
+    back.content(new VnTime(1));
+    ASSERT_EQ(unframe(expected + "after", back), 1);  // bytes after the frame are not read
+    ASSERT_NE(back.content(), nullptr);
+    EXPECT_EQ(back.tag() * 10 + static_cast<VnTime*>(back.content())->value(), 1075);
+    VnMessage bare;  // a reply without content
+    ASSERT_EQ(unframe(frameOf(kVersion + intField(1, 4)), bare), 1);
+    EXPECT_EQ(bare.tag(), 4);
+    EXPECT_EQ(bare.content(), nullptr);
+}
+
+class VnConnectionRefusals : public TempDirTest {};
+
+TEST_F(VnConnectionRefusals, EachWithItsLogLine) {
+    const std::string body = compressed(kPacked);
+    const int n = int(body.size());
+    const std::string over = "ERROR: couldn't read tcp comm length: length ";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "ERROR: blank message"},
+        {frame(n, 43, body, 3), "ERROR: tcp comm version doesn't match - version: 3"},
+        {frame(n, 43, body, '\xff'), "ERROR: tcp comm version doesn't match - version: 255"},
+        {std::string("\2\0\0\0\1", 5), "ERROR: couldn't read tcp comm length: header cut short"},
+        {frame(64 * 1024 * 1024 + 1, 43, ""), over + "67108865 over the limit of 67108864"},
+        {frame(n, -1, body), over + "4294967295 over the limit of 67108864"},
+        {frame(0, 43, ""), "ERROR: no data in comm"},
+        {frame(n, 0, body), "ERROR: no data in comm"},
+        {frame(n, 43, body.substr(0, n - 1)), "ERROR: no data in comm"},
+        {frame(n, 44, body), "ERROR: unable to uncompress data"},
+        {frame(n, 42, body), "ERROR: unable to uncompress data"},
+        {frame(n + 1, 43, body + "x"), "ERROR: unable to uncompress data"},
+        {frame(8, 43, "garbage!"), "ERROR: unable to uncompress data"},
+        {frame(10, 64 * 1024 * 1024, std::string(10, '\0')), "ERROR: unable to uncompress data"},
+        {frameOf("ab"), "ERROR: blank message"},
+        {frameOf(be32(2) + intField(1, 4)), "ERROR: blank message"},
+    };
+    const std::string log = at("debug.log");
+    IN_CHILD({
+        vn_debug_filename(log.c_str(), 0);
+        std::vector<std::string> expected;
+        for (const auto& c : cases) {
+            VnMessage message;
+            EXPECT_EQ(unframe(c.first, message), 0) << c.second;
+            expected.push_back(c.second);
+        }
+        // The writer refuses what no reader takes.
+        std::vector<char> out, large(64 * 1024 * 1024 + 1, 'x');
+        VnError error;
+        EXPECT_EQ(VnConnection::frame(nullptr, 0, out, error), 0);
+        EXPECT_EQ(VnConnection::frame(large.data(), int(large.size()), out, error), 0);
+        EXPECT_EQ(error.integervalue(), 4);
+        expected.push_back("ERROR: blank message");
+        expected.push_back("ERROR: unable to compress input data");
+        EXPECT_EQ(logMessages(log), expected);
+    });
+}

@@ -16,14 +16,22 @@
 #include "farm/VnPathMap.h"
 #include "farm/VnReservation.h"
 #include "farm/VnReservationHash.h"
+#include "job/VnCallback.h"
+#include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
 #include "job/VnJobId.h"
+#include "job/VnPost.h"
 #include "job/VnQuery.h"
 #include "job/VnStatus.h"
 #include "job/VnStatusTally.h"
+#include "job/VnSubjob.h"
+#include "job/VnVariable.h"
+#include "job/VnVariableId.h"
+#include "job/VnWork.h"
 #include "job/VnWorkId.h"
 #include "system/VnConfig.h"
+#include "system/VnEnv.h"
 #include "system/VnFile.h"
 #include "system/VnMacro.h"
 #include "system/VnOption.h"
@@ -62,6 +70,7 @@ const Entry kEntries[] = {
     {VN_TYPE_OPTION, make<VnOption>},
     {VN_TYPE_OPTION_LIST, make<VnOptionList>},
     {VN_TYPE_CONFIG, make<VnConfig>},
+    {VN_TYPE_ENV, make<VnEnv>},
     // 51 names both the list and the hash of configurations; a reply carries the list.
     {VN_TYPE_CONFIG_LIST, make<VnConfigList>},
     // Job records.
@@ -77,6 +86,22 @@ const Entry kEntries[] = {
     {VN_TYPE_FIELD, make<VnField>},
     {VN_TYPE_FIELD_LIST, make<VnFieldList>},
     {VN_TYPE_QUERY, make<VnQuery>},
+    {VN_TYPE_WORK, make<VnWork>},
+    {VN_TYPE_WORK_LIST, make<VnWorkList>},
+    {VN_TYPE_WORK_HASH, make<VnWorkHash>},
+    {VN_TYPE_SUBJOB, make<VnSubjob>},
+    {VN_TYPE_SUBJOB_LIST, make<VnSubjobList>},
+    {VN_TYPE_EVENT, make<VnEvent>},
+    {VN_TYPE_EVENT_LIST, make<VnEventList>},
+    {VN_TYPE_CALLBACK, make<VnCallback>},
+    {VN_TYPE_CALLBACK_LIST, make<VnCallbackList>},
+    {VN_TYPE_POST, make<VnPost>},
+    {VN_TYPE_POST_LIST, make<VnPostList>},
+    {VN_TYPE_VARIABLE, make<VnVariable>},
+    {VN_TYPE_VARIABLE_LIST, make<VnVariableList>},
+    {VN_TYPE_VARIABLE_HASH, make<VnVariableHash>},
+    {VN_TYPE_VARIABLE_ID, make<VnVariableId>},
+    {VN_TYPE_VARIABLE_ID_LIST, make<VnVariableIdList>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

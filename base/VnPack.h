@@ -34,7 +34,8 @@ class VnPack : public VnBase {
 public:
     // Deepest nested object that the binary and the XML reader accept; the
     // top-level object is level 0. A deeper one is refused like an object of
-    // the wrong class (binary) or an unreadable document (XML).
+    // the wrong class (binary) or an unreadable document (XML). Other XML
+    // elements nest no deeper than this inside one object block.
     static constexpr int MAX_NESTING = 256;
 
     VnPack();

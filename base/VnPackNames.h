@@ -22,6 +22,10 @@
 template <class V>
 class VnPackNames {
 public:
+    VnPackNames() = default;
+    VnPackNames(const VnPackNames&) = delete;
+    VnPackNames& operator=(const VnPackNames&) = delete;
+
     // Files value under the next free key of name.
     void add(std::string_view name, V value);
     // The value filed under the key of the n-th element named name: the name itself for n = 0,

@@ -14,6 +14,7 @@
 #include "base/VnList.h"
 #include "base/VnPack.h"
 #include "base/VnPackFormat.h"
+#include "base/VnPackNames.h"
 #include "base/VnPackObj.h"
 #include "base/VnPackage.h"
 #include "base/VnSid.h"

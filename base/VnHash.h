@@ -88,17 +88,13 @@ template <class Hash>
 void VnHashPacking<Hash>::decodeXML(Hash& hash) {
     VnPackObj* node = hash.xmlnode;
     if (!node) return;
-    VnString keyName("key");
-    VnString elementName("element");
-    for (int n = 1; node->variables().get(keyName) || node->elements().get(keyName); ++n) {
+    const std::string_view keyName = "key";
+    const std::string_view elementName = "element";
+    for (int n = 0; node->variables().get(keyName, n) || node->elements().get(keyName, n); ++n) {
         hash.readPair([&](VnString& key, auto& value) {
-            hash.restoreXML(keyName, key);
-            hash.restoreXML(elementName, value);
+            hash._restoreXML(keyName, n, key);
+            hash._restoreXML(elementName, n, value);
         });
-        keyName = "key";
-        keyName += n;
-        elementName = "element";
-        elementName += n;
     }
 }
 

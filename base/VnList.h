@@ -96,16 +96,19 @@ void VnList<T>::encodeXML() {
     eachElement([this, &name](T& element) { storeXML(name, element); });
 }
 
+// Each item is looked up once: as a text for strings, as a block for objects. An item that
+// stands in the other form (a block among strings, say) is read as a default element; the
+// first name that is neither ends the list.
 template <class T>
 void VnList<T>::decodeXML() {
     if (!xmlnode) return;
-    VnString name("item");
-    for (int n = 1; xmlnode->elements().get(name) || xmlnode->variables().get(name); ++n) {
+    const std::string_view name = "item";
+    for (int n = 0;; ++n) {
         std::unique_ptr<T> element(new T());
-        restoreXML(name, *element);
+        if (!_restoreXML(name, n, *element) && !xmlnode->elements().get(name, n) &&
+            !xmlnode->variables().get(name, n))
+            break;
         append(element);
-        name = "item";
-        name += n;
     }
 }
 

@@ -105,7 +105,7 @@ int VnPack::unpackXML(char* data, int length) {
     if (!parser) return 5;
     VnPackObjList stack;
     std::unique_ptr<VnPackObj> root(new VnPackObj());
-    if (!stack.push(root.get())) throw std::bad_alloc();
+    stack.open(root.get());
     root.release();
     stack.parser = parser.get();
     XML_SetUserData(parser.get(), &stack);
@@ -122,9 +122,9 @@ int VnPack::unpackXML(char* data, int length) {
 
     root.reset(stack.shift());
     if (!root) return 5;
-    VnString* version = root->variables().get(VnString(kVersionElement));
-    if (version == nullptr) return 1;
-    if (version->integervalue() != kVersion) return 3;
+    const VnPackText version = root->variables().get(VnString(kVersionElement));
+    if (!version) return 1;
+    if (VnString(version.bytes, version.length).integervalue() != kVersion) return 3;
     _unpackXML(root->elements().get(VnString(kTopName)));
     return 0;
 }
@@ -136,8 +136,8 @@ int VnPack::_unpackXML(VnPackObj* node) {
     return 0;
 }
 
-VnString* VnPack::_variable(const VnString& name) {
-    return xmlnode == nullptr ? nullptr : xmlnode->variables().get(name);
+VnPackText VnPack::_variable(std::string_view name, int n) {
+    return xmlnode == nullptr ? VnPackText() : xmlnode->variables().get(name, n);
 }
 
 namespace {
@@ -145,41 +145,58 @@ namespace {
 // Sets value from the converted text of an element, when there is one;
 // answers whether there was.
 template <class T, class Convert>
-int readText(const VnString* text, T& value, Convert convert) {
-    if (text == nullptr) return 0;
-    value = convert(*text);
+int readText(const VnPackText& text, T& value, Convert convert) {
+    if (!text) return 0;
+    value = convert(VnString(text.bytes, text.length));
     return 1;
 }
 
 }  // namespace
 
-int VnPack::restoreXML(const VnString& name, VnString& value) {
-    const VnString* text = _variable(name);
-    if (text == nullptr) return 0;
-    value.copy(*text);
-    return 1;
+int VnPack::restoreXML(const VnString& name, int& value) {
+    return _restoreXML(vnKeyView(name), 0, value);
 }
 
-int VnPack::restoreXML(const VnString& name, int& value) {
-    return readText(_variable(name), value, [](const VnString& text) { return text.integervalue(); });
+int VnPack::restoreXML(const VnString& name, char& value) {
+    return _restoreXML(vnKeyView(name), 0, value);
 }
 
 int VnPack::restoreXML(const VnString& name, unsigned char& value) {
-    return readText(_variable(name), value, [](const VnString& text) { return text.integervalue() != 0; });
+    return _restoreXML(vnKeyView(name), 0, value);
 }
 
 int VnPack::restoreXML(const VnString& name, float& value) {
-    return readText(_variable(name), value, [](const VnString& text) { return text.floatvalue(); });
+    return _restoreXML(vnKeyView(name), 0, value);
+}
+
+int VnPack::restoreXML(const VnString& name, VnString& value) {
+    return _restoreXML(vnKeyView(name), 0, value);
+}
+
+int VnPack::restoreXML(const VnString& name, VnPack& value) {
+    return _restoreXML(vnKeyView(name), 0, value);
+}
+
+int VnPack::_restoreXML(std::string_view name, int n, int& value) {
+    return readText(_variable(name, n), value, [](const VnString& text) { return text.integervalue(); });
+}
+
+int VnPack::_restoreXML(std::string_view name, int n, unsigned char& value) {
+    return readText(_variable(name, n), value, [](const VnString& text) { return text.integervalue() != 0; });
+}
+
+int VnPack::_restoreXML(std::string_view name, int n, float& value) {
+    return readText(_variable(name, n), value, [](const VnString& text) { return text.floatvalue(); });
 }
 
 // An integer text ("-" optional, then digits) is the code of the byte, taken
 // modulo 256; any other text gives its first byte; an empty text gives
 // nothing.
-int VnPack::restoreXML(const VnString& name, char& value) {
-    VnString* text = _variable(name);
-    if (text == nullptr || text->length() == 0) return 0;
-    const char* bytes = text->value();
-    const int length = text->length();
+int VnPack::_restoreXML(std::string_view name, int n, char& value) {
+    const VnPackText text = _variable(name, n);
+    if (!text || text.length == 0) return 0;
+    const char* bytes = text.bytes;
+    const int length = text.length;
     const int sign = bytes[0] == '-' ? 1 : 0;
     int code = 0;
     int i = sign;
@@ -194,9 +211,17 @@ int VnPack::restoreXML(const VnString& name, char& value) {
     return 1;
 }
 
-int VnPack::restoreXML(const VnString& name, VnPack& value) {
-    if (xmlnode == nullptr) return 0;
-    VnPackObj* node = xmlnode->elements().get(name);
+// The target keeps its secure flag, as in the binary form.
+int VnPack::_restoreXML(std::string_view name, int n, VnString& value) {
+    const VnPackText text = _variable(name, n);
+    if (!text) return 0;
+    value.copy(text.bytes, text.length);  // an empty text empties the target
+    return 1;
+}
+
+// The type name of the block is not compared with the target's.
+int VnPack::_restoreXML(std::string_view name, int n, VnPack& value) {
+    VnPackObj* node = xmlnode == nullptr ? nullptr : xmlnode->elements().get(name, n);
     if (node == nullptr) return 0;
     value._unpackXML(node);
     return 1;

@@ -2,11 +2,13 @@
 #define VN_BASE_VNPACK_H
 
 #include <cstdint>
+#include <string_view>
 
 #include "base/VnBase.h"
 #include "base/VnString.h"
 
 class VnPackObj;
+struct VnPackText;
 
 // Base of every serialisable object. A class writes its fields in encode()
 // with one store() per field, each under a small tag of its own, and reads
@@ -32,7 +34,8 @@ class VnPack : public VnBase {
 public:
     // Deepest nested object that the binary and the XML reader accept; the
     // top-level object is level 0. A deeper one is refused like an object of
-    // the wrong class (binary) or an unreadable document (XML).
+    // the wrong class (binary) or an unreadable document (XML). Other XML
+    // elements nest no deeper than this inside one object block.
     static constexpr int MAX_NESTING = 256;
 
     VnPack();
@@ -128,6 +131,15 @@ public:
     int _unpackXML(VnPackObj* node);
     void _storeXML(char* text, int count);
     void _tagXML(const VnString& name, short type);
+    // Each reads the n-th element named name (the element of that name for
+    // n = 0, else the one of name followed by n) as restoreXML reads an
+    // element. Lists and hashes read their numbered items with them.
+    int _restoreXML(std::string_view name, int n, int& value);
+    int _restoreXML(std::string_view name, int n, char& value);
+    int _restoreXML(std::string_view name, int n, unsigned char& value);
+    int _restoreXML(std::string_view name, int n, float& value);
+    int _restoreXML(std::string_view name, int n, VnString& value);
+    int _restoreXML(std::string_view name, int n, VnPack& value);
 
 protected:
     char* packbuffer;    // own buffer while writing; read position while reading
@@ -165,7 +177,7 @@ private:
     void _storeElement(const VnString& name, const char* text, int length);
     void _storeObjectBlock(const char* end);
     void _storeObjectLines();
-    VnString* _variable(const VnString& name);
+    VnPackText _variable(std::string_view name, int n);
 };
 
 // Big-endian readers from any byte address: a 16-bit value sign-extended,

@@ -2,8 +2,10 @@
 
 #include <expat.h>
 
+#include <climits>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "base/VnPack.h"
 #include "base/VnTypes.h"
@@ -13,7 +15,8 @@ namespace {
 const int kMaxNesting = VnPack::MAX_NESTING;
 
 const char kObject[] = "object";
-// The name of a node between elements.
+// The name that an element closing in a block is filed under when no scalar
+// element has started since the last one closed.
 const char kUnnamed[] = "undef_obj";
 
 // Stops the parse of a refused document; the reader then answers 4.
@@ -34,52 +37,75 @@ void guarded(void* data, Step step) {
     }
 }
 
+// Most element names differ from "object" in their first byte.
+bool isObject(const char* name) {
+    return name[0] == kObject[0] && std::strcmp(name, kObject) == 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- handlers
 
+// An object block opens a node. Any other element starts a text of the open
+// block: it names what closes next and drops the text read since the last
+// element closed. Scalar elements nest in a block no deeper than blocks do.
 void VnPackStartElement(void* data, const char* name, const char** /*attributes*/) {
     guarded(data, [name](VnPackObjList& stack) {
-        if (std::strcmp(name, kObject) == 0) {
+        if (isObject(name)) {
             // The stack holds the root below the open blocks.
             if (stack.length() - 1 > kMaxNesting) return refuse(stack);
             std::unique_ptr<VnPackObj> node(new VnPackObj());
-            if (!stack.push(node.get())) throw std::bad_alloc();
+            stack.open(node.get());
             node.release();
-        } else if (VnPackObj* top = stack.top()) {
-            top->name() = name;
-            top->cache().clear();
+            return;
         }
+        VnPackObj* top = stack.top();
+        if (!top) return;
+        VnPackObjList::Frame& frame = stack.frames.back();
+        if (frame.openElements == kMaxNesting) return refuse(stack);
+        ++frame.openElements;
+        if (frame.name != name) frame.name = name;  // names mostly repeat: keep the copy
+        frame.named = true;
+        top->buffer.resize(static_cast<std::size_t>(frame.textStart));
     });
 }
 
 void VnPackData(void* data, const char* text, int length) {
     guarded(data, [text, length](VnPackObjList& stack) {
-        // The parser may report one text in several pieces.
-        if (VnPackObj* top = stack.top()) top->cache().append(text, length);
+        VnPackObj* top = stack.top();
+        if (!top || length <= 0) return;
+        // Offsets are ints; a document of int length never needs more.
+        if (top->buffer.size() > static_cast<std::size_t>(INT_MAX - length)) throw std::bad_alloc();
+        top->buffer.append(text, static_cast<std::size_t>(length));
     });
 }
 
+// A closing block is filed in its parent under the parent's current name,
+// which stays; a closing scalar element files its text under the current
+// name, which then goes back to "undef_obj".
 void VnPackEndElement(void* data, const char* name) {
     guarded(data, [name](VnPackObjList& stack) {
-        if (std::strcmp(name, kObject) != 0) {
-            if (VnPackObj* top = stack.top()) top->addVariable();
+        VnPackObj* top = stack.top();
+        if (!top) return;
+        if (!isObject(name)) {
+            VnPackObjList::Frame& frame = stack.frames.back();
+            top->addText(frame.key(), frame.textStart);
+            frame.textStart = static_cast<int>(top->buffer.size());
+            frame.named = false;
+            if (frame.openElements > 0) --frame.openElements;
             return;
         }
         if (stack.length() < 2) return;  // the root is never closed
         std::unique_ptr<VnPackObj> node(stack.pop());
-        stack.top()->addElement(node.get());
+        stack.frames.pop_back();
+        stack.top()->addChild(stack.frames.back().key(), node.get());
         node.release();
     });
 }
 
 // ---------------------------------------------------------------- nodes
 
-VnPackObjHash::VnPackObjHash() = default;
-
-VnPackObjHash::~VnPackObjHash() = default;
-
-VnPackObj::VnPackObj() : nameText(kUnnamed) {}
+VnPackObj::VnPackObj() = default;
 
 // Children are moved onto a list of pending nodes and deleted one by one, each
 // after its own children were moved, so no destructor recurses deeper than
@@ -104,51 +130,59 @@ VnPackObj& VnPackObj::operator=(const VnPackObj& other) {
     return *this;
 }
 
+VnPackObj* VnPackObj::Elements::get(const VnString& key) const {
+    return get(vnKeyView(key), 0);
+}
+
+VnPackObj* VnPackObj::Elements::get(std::string_view name, int n) const {
+    VnPackObj** child = node.children && n >= 0 ? node.children->find(name, std::size_t(n)) : nullptr;
+    return child ? *child : nullptr;
+}
+
+VnPackText VnPackObj::Variables::get(const VnString& key) const {
+    return get(vnKeyView(key), 0);
+}
+
+VnPackText VnPackObj::Variables::get(std::string_view name, int n) const {
+    const Span* span = node.texts && n >= 0 ? node.texts->find(name, std::size_t(n)) : nullptr;
+    if (!span) return VnPackText();
+    return VnPackText{node.buffer.data() + span->offset, span->length};
+}
+
 void VnPackObj::detachChildren(VnBaseList<VnPackObj>& out) {
-    VnBaseList<VnPackObj> children;
-    elementsHash.values(children);
-    elementsHash.release();
-    for (int i = 0; i < children.length(); ++i) {
-        VnPackObj* child = children.get(i);
+    if (!children) return;
+    children->forEach([&out](VnPackObj* child) {
         if (!out.push(child)) delete child;  // out of memory: delete it here instead
-    }
-    children.release();
+    });
+    children.reset();
 }
 
-// The name itself when hash does not hold it, else the name followed by the
-// first number from 1 on that it does not hold. The search starts where the
-// last one for this name ended: keys are never removed while a tree grows.
-template <class Hash>
-VnString VnPackObj::freeKey(Hash& hash, Suffixes& suffixes, const VnString& name) {
-    if (!hash.get(name)) return name;
-    if (!suffixes) suffixes.reset(new VnSimpleHash<int>());
-    int suffix = suffixes->get(name);
-    if (suffix < 1) suffix = 1;
-    VnString key;
-    for (;; ++suffix) {
-        key = name;
-        key += suffix;
-        if (!hash.get(key)) break;
-    }
-    suffixes->set(suffix + 1, name);
-    return key;
+// Files the text from offset to the end of the buffer under name.
+void VnPackObj::addText(std::string_view name, int offset) {
+    if (!texts) texts.reset(new VnPackNames<Span>());
+    texts->add(name, Span{offset, static_cast<int>(buffer.size()) - offset});
 }
 
-// Stores a closed object block under the name of the element around it.
-void VnPackObj::addElement(VnPackObj* child) {
-    elementsHash.set(child, freeKey(elementsHash, elementSuffixes, nameText));
+// Files a closed block under name; the node owns it once it is filed.
+void VnPackObj::addChild(std::string_view name, VnPackObj* child) {
+    if (!children) children.reset(new VnPackNames<VnPackObj*>());
+    children->add(name, child);
 }
 
-// Stores the text of a closed scalar element under its name.
-void VnPackObj::addVariable() {
-    const VnString key = freeKey(variablesHash, variableSuffixes, nameText);
-    std::unique_ptr<VnString> text(new VnString(cacheText));
-    variablesHash.set(text.get(), key);
-    text.release();
-    cacheText.clear();
-    nameText = kUnnamed;
+// ---------------------------------------------------------------- the stack
+
+std::string_view VnPackObjList::Frame::key() const {
+    return named ? std::string_view(name) : std::string_view(kUnnamed);
 }
 
 VnPackObjList::VnPackObjList() = default;
 
 VnPackObjList::~VnPackObjList() = default;
+
+void VnPackObjList::open(VnPackObj* node) {
+    frames.push_back(Frame());
+    if (!push(node)) {
+        frames.pop_back();
+        throw std::bad_alloc();
+    }
+}

@@ -2,23 +2,31 @@
 #define VN_BASE_VNPACKOBJ_H
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/VnBase.h"
-#include "base/VnBaseHash.h"
 #include "base/VnBaseList.h"
-#include "base/VnSimpleHash.h"
+#include "base/VnPackNames.h"
 #include "base/VnString.h"
 
 class VnPackObj;
 struct XML_ParserStruct;
 
-// The child nodes of a node, keyed by the name of the element that encloses
-// each nested object block. The hash owns the nodes.
-class VnPackObjHash : public VnBaseHash<VnPackObj> {
-public:
-    VnPackObjHash();
-    ~VnPackObjHash() override;
+// The text of a scalar element as the reader holds it: bytes inside the tree, valid while the
+// tree lives, and their number. No bytes when there is no such element.
+struct VnPackText {
+    const char* bytes = nullptr;
+    int length = 0;
+
+    explicit operator bool() const { return bytes != nullptr; }
 };
+
+// The bytes of a key, as the tree looks keys up.
+inline std::string_view vnKeyView(const VnString& key) {
+    return std::string_view(key.value(), static_cast<std::size_t>(key.length()));
+}
 
 // The handlers through which the XML parser builds the tree of nodes. Their
 // user data is the reader's stack, a VnPackObjList, and they act on the node
@@ -28,9 +36,12 @@ void VnPackData(void* data, const char* text, int length);
 void VnPackEndElement(void* data, const char* name);
 
 // One node of the tree that the XML reader builds: one object block with the
-// texts of its scalar elements and its nested object blocks. A node owns its
-// subtree, and deleting it takes the subtree apart without recursion, however
-// deep it is. Nodes are never copied.
+// texts of its scalar elements and its nested object blocks, each filed under
+// the name of its element (a block under the name of the element around it).
+// Repeated names are numbered, texts and blocks apart: "item", "item1",
+// "item2", ... (see VnPackNames). A node owns its subtree, and deleting it
+// takes the subtree apart without recursion, however deep it is. Nodes are
+// never copied.
 class VnPackObj : public VnBase {
 public:
     VnPackObj();
@@ -41,41 +52,83 @@ public:
     virtual void copy(const VnPackObj& other);
     VnPackObj& operator=(const VnPackObj& other);
 
-    VnPackObjHash& elements() { return elementsHash; }
-    VnBaseHash<VnString>& variables() { return variablesHash; }
-    VnString& cache() { return cacheText; }
-    VnString& name() { return nameText; }
+    // The nested blocks and the texts, each looked up with get(): by key, or
+    // as the n-th element named name (key name for n = 0, else name followed
+    // by n), which needs no key to be made.
+    class Elements {
+    public:
+        explicit Elements(VnPackObj& node) : node(node) {}
+        VnPackObj* get(const VnString& key) const;
+        VnPackObj* get(std::string_view name, int n) const;
+
+    private:
+        VnPackObj& node;
+    };
+    class Variables {
+    public:
+        explicit Variables(VnPackObj& node) : node(node) {}
+        VnPackText get(const VnString& key) const;
+        VnPackText get(std::string_view name, int n) const;
+
+    private:
+        VnPackObj& node;
+    };
+    Elements elements() { return Elements(*this); }
+    Variables variables() { return Variables(*this); }
 
 private:
+    friend void VnPackStartElement(void* data, const char* name, const char** attributes);
+    friend void VnPackData(void* data, const char* text, int length);
     friend void VnPackEndElement(void* data, const char* name);
 
-    using Suffixes = std::unique_ptr<VnSimpleHash<int>>;
+    // Where a text lies in the buffer.
+    struct Span {
+        int offset;
+        int length;
+    };
 
-    void addElement(VnPackObj* child);
-    void addVariable();
+    void addText(std::string_view name, int offset);
+    void addChild(std::string_view name, VnPackObj* child);
     void detachChildren(VnBaseList<VnPackObj>& out);
-    template <class Hash>
-    static VnString freeKey(Hash& hash, Suffixes& suffixes, const VnString& name);
 
-    VnPackObjHash elementsHash;
-    VnBaseHash<VnString> variablesHash;
-    VnString cacheText;
-    VnString nameText;
-    // Per element name, the first numeric suffix not yet known to be taken,
-    // so that many repeated names are numbered in linear time. Made when a
-    // name first repeats.
-    Suffixes elementSuffixes;
-    Suffixes variableSuffixes;
+    // The texts of the closed scalar elements one after another, then the
+    // text of the element being read.
+    std::string buffer;
+    // Made when the first text or block closes.
+    std::unique_ptr<VnPackNames<Span>> texts;
+    std::unique_ptr<VnPackNames<VnPackObj*>> children;  // owned
 };
 
-// An owning list of nodes: the reader's stack. The reader sets `parser` so
-// that the handlers can stop a document that they refuse.
+// An owning list of nodes: the reader's stack, the root below the open
+// blocks. The reader sets `parser` so that the handlers can stop a document
+// that they refuse.
 class VnPackObjList : public VnBaseList<VnPackObj> {
 public:
     VnPackObjList();
     ~VnPackObjList() override;
 
+    // Puts node on top as the block being read, and the stack then owns it;
+    // on std::bad_alloc it does not.
+    void open(VnPackObj* node);
+
     XML_ParserStruct* parser = nullptr;
+
+private:
+    friend void VnPackStartElement(void* data, const char* name, const char** attributes);
+    friend void VnPackEndElement(void* data, const char* name);
+
+    // What the reader keeps of each open block.
+    struct Frame {
+        // The name that a closing element is filed under: that of the last
+        // scalar element started, or "undef_obj" when one closed since.
+        std::string_view key() const;
+
+        std::string name;
+        bool named = false;
+        int textStart = 0;     // where the text of the element being read begins
+        int openElements = 0;  // scalar elements open inside the block
+    };
+    std::vector<Frame> frames;
 };
 
 #endif  // VN_BASE_VNPACKOBJ_H

@@ -1,0 +1,151 @@
+#include "base/VnPackObj.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "base/VnStringHash.h"
+#include "base/VnStringList.h"
+#include "tests/support/TestRecords.h"
+#include "tests/support/XmlNumberingModel.h"
+
+namespace {
+
+// Reads the fields into a probe that asks for names; answers the probe.
+NumberingProbe probe(const std::string& fields, std::vector<std::string> names) {
+    NumberingProbe p;
+    p.names = std::move(names);
+    EXPECT_EQ(unpackInto(p, objectXML("x", fields), true), 0);
+    return p;
+}
+
+using Texts = std::map<std::string, std::string>;
+using Children = std::map<std::string, int>;
+
+std::string block(int id) {
+    return "<object type = 'test_item'><id>" + std::to_string(id) + "</id></object>";
+}
+
+}  // namespace
+
+TEST(VnPackObj, RepeatedNamesAreNumberedAroundLiteralNumberedNames) {
+    // A literal name takes its own key first; a later repeat skips it.
+    NumberingProbe p = probe("<item1>b</item1><item>a</item><item>c</item><item>d</item>",
+                             {"item", "item1", "item2", "item3", "item4", "item11"});
+    EXPECT_EQ(p.texts, (Texts{{"item", "a"}, {"item1", "b"}, {"item2", "c"}, {"item3", "d"}}));
+    // A literal name that was taken by a repeat is numbered itself; the repeats go on after it.
+    p = probe("<item>a</item><item>b</item><item1>c</item1><item>d</item><item1>e</item1>",
+              {"item", "item1", "item2", "item3", "item11", "item12", "item111"});
+    EXPECT_EQ(p.texts,
+              (Texts{{"item", "a"}, {"item1", "b"}, {"item11", "c"}, {"item2", "d"}, {"item12", "e"}}));
+    // Ten repeats of "a" reach "a10"; the literal "a1" after them takes "a11", and so the next
+    // repeat skips to "a12".
+    std::string fields;
+    for (int i = 0; i < 11; ++i)
+        fields += "<a>" + std::to_string(i) + "</a>";
+    p = probe(fields + "<a1>L</a1><a>11</a><a0>z</a0>", {"a", "a1", "a10", "a11", "a12", "a13", "a0", "a01"});
+    EXPECT_EQ(p.texts,
+              (Texts{{"a", "0"}, {"a1", "1"}, {"a10", "10"}, {"a11", "L"}, {"a12", "11"}, {"a0", "z"}}));
+    // Without numbered names: no "name0", no leading zeros, no partial or NUL-bearing names.
+    p = probe("<k>0</k><k>1</k><k>2</k>",
+              {"k", "k0", "k01", "k1", "k2", "k3", "", "1", std::string("k\0", 2), "k99999999999999999999"});
+    EXPECT_EQ(p.texts, (Texts{{"k", "0"}, {"k1", "1"}, {"k2", "2"}}));
+}
+
+TEST(VnPackObj, BlocksAndTextsAreNumberedApartUnderTheNodesCurrentName) {
+    // An element around a block leaves its white space as a text of its name as well; a block
+    // that follows a closed text element is filed under "undef_obj"; a text element inside
+    // another one closes first, so the outer one's text is filed under "undef_obj" too.
+    const std::string fields = "<c>\n" + block(1) + "\n</c><c>" + block(2) + block(3) + "</c><t>x</t>" +
+                               block(4) + "<o><i>in</i>out</o>";
+    NumberingProbe p = probe(fields, {"c", "c1", "c2", "c3", "undef_obj", "undef_obj1", "i", "o", "t"});
+    EXPECT_EQ(p.children, (Children{{"c", 1}, {"c1", 2}, {"c2", 3}, {"undef_obj", 4}}));
+    EXPECT_EQ(p.texts, (Texts{{"c", "\n\n"}, {"c1", ""}, {"t", "x"}, {"i", "in"}, {"undef_obj", "out"}}));
+    // Lists and hashes find their numbered items and pairs, texts or blocks alike.
+    VnStringList list;
+    ASSERT_EQ(unpackInto(
+                  list, objectXML("string_list", "<item>a</item><item>" + block(1) + "</item><item>c</item>"),
+                  true),
+              0);
+    EXPECT_STREQ(list.join(",").value(), "a,,c");
+    VnStringHash hash;
+    ASSERT_EQ(
+        unpackInto(hash, objectXML("string_hash", "<key>k</key><element>v</element><key>k2</key>"), true), 0);
+    ASSERT_EQ(hash.length(), 2);
+    EXPECT_STREQ(hash.get("k")->value(), "v");
+    EXPECT_STREQ(hash.get("k2")->value(), "");
+}
+
+// Random documents of scalar elements, blocks and nested elements under names that collide with
+// each other's numbers: the reader files everything under the keys that the model gives.
+TEST(VnPackObj, NumberingMatchesTheModelOnRandomDocuments) {
+    const std::vector<std::string> names = {"item", "item1", "item2",     "item11", "a",
+                                            "a1",   "a10",   "undef_obj", "b"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string fields;
+        int id = 0;
+        for (int events = random() % 40; events > 0; --events) {
+            const std::string& name = names[random() % names.size()];
+            const std::string& inner = names[random() % names.size()];
+            switch (random() % 4) {
+                case 0:
+                    fields += "<" + name + ">" + std::to_string(id++) + "</" + name + ">\n";
+                    break;
+                case 1:
+                    fields += "<" + name + ">\n" + block(id++) + "\n</" + name + ">";
+                    break;
+                case 2:
+                    fields += block(id++);
+                    break;
+                default:
+                    fields += "<" + name + "><" + inner + ">i</" + inner + ">o</" + name + ">";
+                    break;
+            }
+        }
+        std::vector<std::string> asked;
+        for (const std::string& name : names) {
+            for (int n = 0; n < 14; ++n)
+                asked.push_back(n == 0 ? name : name + std::to_string(n));
+            asked.push_back(name + "0");
+            for (const std::string& other : names)
+                asked.push_back(name + other);  // "item1" + "1" and the like
+        }
+        const NumberingProbe p = probe(fields, asked);
+        const ModelTree model("<pack>\n" + objectXML("x", fields) + "\n</pack>");
+        ASSERT_NE(model.top(), nullptr);
+        Texts texts;
+        Children children;
+        p.expectFrom(*model.top(), texts, children);
+        ASSERT_EQ(p.texts, texts) << fields;
+        ASSERT_EQ(p.children, children) << fields;
+    }
+}
+
+TEST(VnPackObj, PlainElementsNestAsDeepAsBlocks) {
+    auto nested = [](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) {
+            open += "<a>";
+            close += "</a>";
+        }
+        return objectXML("test_item", "<id>5</id>" + open + "x" + close);
+    };
+    TestItem read;
+    EXPECT_EQ(unpackInto(read, nested(VnPack::MAX_NESTING), true), 0);
+    EXPECT_EQ(read.id, 5);
+    TestItem refused;
+    EXPECT_EQ(unpackInto(refused, nested(VnPack::MAX_NESTING + 1), true), 4);
+    EXPECT_EQ(refused.id, -1);
+}
+
+// Many megabytes of empty elements in one block: memory stays in proportion (checked by hand
+// with the benchmark); here they must all be read.
+TEST(VnPackObj, ManyEmptyElementsInOneBlock) {
+    std::string fields;
+    for (int i = 0; i < 1000000; ++i)
+        fields += "<a/>";
+    NumberingProbe p = probe(fields + "<a>last</a>", {"a", "a1", "a999999", "a1000000", "a1000001"});
+    EXPECT_EQ(p.texts, (Texts{{"a", ""}, {"a1", ""}, {"a999999", ""}, {"a1000000", "last"}}));
+}

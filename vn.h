@@ -38,6 +38,7 @@
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
+#include "job/VnJobConfig.h"
 #include "job/VnJobId.h"
 #include "job/VnPost.h"
 #include "job/VnQuery.h"

@@ -1,0 +1,228 @@
+#include "system/VnConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+Strings strings(const VnStringList& list) {
+    Strings out;
+    for (int i = 0; i < list.length(); ++i)
+        out.push_back(str(*list.get(i)));
+    return out;
+}
+
+std::unique_ptr<VnConfigFile> parsed(const std::string& text) {
+    std::unique_ptr<VnConfigFile> file(new VnConfigFile());
+    file->parse(VnString(text.data(), static_cast<int>(text.size())));
+    return file;
+}
+
+// The options of a section as "key=value;" in key order; "none" without the section.
+std::string section(const VnConfigFile& file, const std::string& name) {
+    const VnConfig* c = file.config(name.c_str());
+    if (!c) return "none";
+    VnStringList keys;
+    c->labels(keys);
+    std::map<std::string, std::string> sorted;
+    for (int i = 0; i < keys.length(); ++i)
+        sorted[str(*keys.get(i))] = str(c->option(*keys.get(i)));
+    std::string out;
+    for (const auto& [key, value] : sorted)
+        out += key + "=" + value + ";";
+    return out;
+}
+
+std::string local(const std::string& text) {
+    return section(*parsed(text), "localhost");
+}
+
+// The section names in order, joined by ",".
+std::string names(const VnConfigFile& file) {
+    VnStringList keys;
+    file.keys(keys);
+    Strings sorted = strings(keys);
+    std::sort(sorted.begin(), sorted.end());
+    std::string out;
+    for (const std::string& name : sorted)
+        out += (out.empty() ? "" : ",") + name;
+    return out;
+}
+
+}  // namespace
+
+TEST(VnConfigFile, SectionsFromHeaders) {
+    auto f = parsed("a = 1\n");
+    EXPECT_EQ(names(*f), "localhost");
+    EXPECT_EQ(section(*f, "localhost"), "a=1;");
+    EXPECT_EQ(f->type(), 80);
+
+    f = parsed("[web[01-02]]\nport = 80\n");
+    EXPECT_EQ(names(*f), "web01,web02");
+    EXPECT_EQ(section(*f, "web02"), "port=80;");
+    EXPECT_STREQ(f->config("web01")->name().value(), "web01");
+
+    f = parsed("[a, b[1-3]] k = v\n[a]\nj = w");
+    EXPECT_EQ(names(*f), "a,b1,b2,b3");
+    EXPECT_EQ(section(*f, "a"), "j=w;k=v;");
+    EXPECT_EQ(section(*f, "b3"), "k=v;");
+
+    f->parse("[a]\nj = x\n[c]\n");  // a second text adds to the sections
+    EXPECT_EQ(names(*f), "a,b1,b2,b3,c");
+    EXPECT_EQ(section(*f, "a"), "j=x;k=v;");
+    VnStringList keys;
+    keys.push(new VnString("held"));
+    f->keys(keys);
+    EXPECT_EQ(keys.length(), 6);
+    EXPECT_EQ(names(*parsed("[]\nk = 1\n")), "");
+}
+
+TEST(VnConfigFile, Values) {
+    EXPECT_EQ(local("msg = hello world"), "msg=helloworld;");
+    EXPECT_EQ(local("msg = \"hello world\" n = \"2\""), "msg=hello world;n=2;");
+    EXPECT_EQ(local("b = {x y\nz} \nc = 2"), "b=x y\nz;c=2;");
+    EXPECT_EQ(local("q = \"\\\"\"\nr = {\\}a\\b}"), "q=\";r=}a\\b;");
+    EXPECT_EQ(local("a =\nb = 2"), "a=;b=2;");
+    EXPECT_EQ(local("a ="), "a=;");
+    EXPECT_EQ(local("url = http://x:80/p # c\n# d = 1"), "url=http://x:80/p;");
+    EXPECT_EQ(local("a = \"1\" oops\nb = 2"), "a=1;");
+    EXPECT_EQ(local("oops\nb = 2"), "none");
+    EXPECT_EQ(local("a.b = 1"), "a.b=1;");
+    EXPECT_EQ(local("open = \"abc\nb = x\x01y\x80z"), "b=xyz;open=abc;");
+
+    auto f = parsed("s . k = 1\nk = 2\ns . j\n= 3");
+    EXPECT_EQ(section(*f, "s"), "k=1;");
+    EXPECT_EQ(section(*f, "localhost"), "k=2;");
+}
+
+TEST(VnConfigFile, Parents) {
+    auto f = parsed("[base]\nroot = /srv\n[app] : base\ndir = \"${base.root}/app\"\n");
+    EXPECT_EQ(section(*f, "app"), "dir=/srv/app;root=/srv;");
+    f = parsed("[base]\nroot = /srv\n[app] : base\ndir = ${base.root}/app\n");
+    EXPECT_EQ(section(*f, "app"), "dir=;root=/srv;");
+    f = parsed("[p1]\nk = 1\nj = 1\n[p2]\nk = 2\n[c] : p1 p2\nj = 3\n");
+    EXPECT_EQ(section(*f, "c"), "j=3;k=2;");
+    f = parsed("[p]\nk = 1\n[c] : p\n[p]\nk = 2\n");  // options as they stand at the header
+    EXPECT_EQ(section(*f, "c"), "k=1;");
+
+    testing::internal::CaptureStderr();
+    f = parsed("[app] : nosuch\nk = 1");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "WARNING: app missing parent nosuch... skipping.\n");
+    EXPECT_EQ(section(*f, "app"), "k=1;");
+}
+
+TEST(VnConfigFile, References) {
+    auto f = parsed(
+        "[s]\nx = 1\ny = $self.x\nz = ${self.x}\nw = $this.x\nn = \"${s._}\"\nm = \"a${self.none}b\"\n"
+        "k = \"$x $_\"\nu = \"$nosuch.k\"\nv = \"${x}$\"\n");
+    EXPECT_EQ(section(*f, "s"), "k=1 s;m=ab;n=s;u=.k;v=1;w=1;x=1;y=1;z=1;");
+    f = parsed(
+        "[base]\nroot = /b\nme = $self.root\n[app] : base\nroot = /a\n");  // self: where it was written
+    EXPECT_EQ(section(*f, "app"), "me=/b;root=/a;");
+
+    // A value that comes back to itself reads the repeated reference as empty.
+    f = parsed(
+        "[s]\nx = \"<${self.x}>\"\n[a]\nx = $b.y\n[b]\ny = $a.x\n[c]\nx = \"1$d.y\"\n[d]\ny = \"2$c.x\"\n");
+    EXPECT_EQ(section(*f, "s"), "x=<>;");
+    EXPECT_EQ(section(*f, "a") + section(*f, "b"), "x=;y=;");
+    EXPECT_EQ(section(*f, "c") + section(*f, "d"), "x=121;y=21;");
+
+    // The last section made expands first, so each reference here runs down the whole chain,
+    // which is cut 64 references deep.
+    std::string chain = "[s0]\nv = x\n";
+    for (int i = 1; i < 70; ++i)
+        chain += "[s" + std::to_string(i) + "]\nv = $s" + std::to_string(i - 1) + ".v\n";
+    f = parsed(chain);
+    EXPECT_EQ(section(*f, "s63") + section(*f, "s64"), "v=x;v=;");
+
+    EXPECT_STREQ(f->_value("s0", "s1", "$v $self.v.${s2._}$nosuch.v").value(), "x x.s2.v");
+    EXPECT_STREQ(VnConfigFile::_localvalue("s", "$self.x ${this.y} self $$self {self}").value(),
+                 "$s.x ${s.y} self $$s {self}");
+}
+
+TEST(VnConfigFile, Tokenizers) {
+    VnStringList tokens;
+    VnConfigFile::tokenize("a=b\x01{c d\n\\}}\"q\\\"x\n[h]:\\ # c\n  ", tokens);
+    EXPECT_EQ(strings(tokens),
+              (Strings{"a", "=", "b", "c d\n}", "\"", "q\"x", "\"", "[", "h", "]", ":", "\\", "\n", ""}));
+    VnStringList values;
+    VnConfigFile::stringtokenize("a \t b.c${d}\\$\n", values);
+    EXPECT_EQ(strings(values), (Strings{"a", " \t ", "b", ".", "c", "$", "{", "d", "}", "\\", "$", "\n"}));
+}
+
+TEST(VnConfigFile, DisplayExportRelease) {
+    auto f = parsed("[s]\nk = v w\n");
+    testing::internal::CaptureStdout();
+    f->display();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[s]\nk = 'vw'\n");
+
+    VnConfigHash copies = f->export_hash();
+    ASSERT_NE(copies.get("s"), nullptr);
+    EXPECT_NE(copies.get("s"), f->config("s"));
+    copies.get("s")->option("k", "changed");
+    EXPECT_EQ(section(*f, "s"), "k=vw;");
+    EXPECT_STREQ(copies.get("s")->name().value(), "s");
+
+    std::unique_ptr<VnConfig> taken(f->config("s"));
+    f->release();
+    EXPECT_EQ(f->config("s"), nullptr);
+    EXPECT_EQ(names(*f), "");
+}
+
+class VnConfigFileOnDisk : public TempDirTest {};
+
+TEST_F(VnConfigFileOnDisk, ReadsTheFile) {
+    spit(at("hosts.conf"), "[h[1-2]]\nroot = /r\n");
+    VnConfigFile file(at("hosts.conf").c_str());
+    EXPECT_EQ(names(file), "h1,h2");
+    VnConfigFile missing(at("missing.conf").c_str());
+    EXPECT_EQ(names(missing), "");
+}
+
+// Size and work stay proportional to the text, however the references fan out.
+TEST(VnConfigFile, LargeTexts) {
+    // Each section refers to the next, which is expanded before it: all of them come out whole.
+    std::string chain;
+    const int n = 60000;
+    for (int i = 0; i < n; ++i)
+        chain += "[h" + std::to_string(i) + "]\nv = \"$h" + std::to_string(i + 1) + ".v\"\nw = {a b}\n";
+    chain += "[h" + std::to_string(n) + "]\nv = end\n";
+    auto f = parsed(chain);
+    EXPECT_GT(chain.size(), 2000000u);
+    EXPECT_EQ(section(*f, "h0") + section(*f, "h59999"), "v=end;w=a b;v=end;w=a b;");
+
+    // Each value doubles the one before: the expansion stops at its allowance, with a warning.
+    std::string doubling = "[s0]\nv = xxxxxxxx\n";
+    for (int i = 1; i <= 40; ++i)
+        doubling += "[s" + std::to_string(i) + "]\nv = \"$s" + std::to_string(i - 1) + ".v$s" +
+                    std::to_string(i - 1) + ".v\"\n";
+    testing::internal::CaptureStderr();
+    f = parsed(doubling);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: references expand too far... leaving the rest empty.\n");
+    const int longest = f->config("s40")->option("v").length();
+    EXPECT_GT(longest, 10000);
+    EXPECT_LE(longest, VnConfigFile::expansionAllowance(1 << 20));
+
+    // Sections and options are stored up to a bound on their memory; the reading stops there.
+    testing::internal::CaptureStderr();
+    f = parsed("[a[1-100000]]\n[b[1-100000]]\nk = 1\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_EQ(section(*f, "a1"), "");  // k = 1 was not reached
+    EXPECT_NE(f->config("b1"), nullptr);
+    EXPECT_EQ(f->config("b100000"), nullptr);
+}

@@ -1,6 +1,23 @@
 #include "farm/VnPathMap.h"
 
+#include "base/VnStringList.h"
 #include "base/VnTypes.h"
+#include "system/VnConfigFile.h"
+#include "system/VnFile.h"
+
+namespace {
+
+// Copies every option of the named section, if the file has it, into map.
+void fillFrom(const VnConfigFile& file, const char* section, VnStringHash& map) {
+    const VnConfig* config = file.config(section);
+    if (!config) return;
+    VnStringList keys;
+    config->labels(keys);
+    for (int i = 0; i < keys.length(); ++i)
+        map.set(new VnString(config->option(*keys.get(i))), *keys.get(i));
+}
+
+}  // namespace
 
 VnPathMap::VnPathMap() = default;
 
@@ -36,4 +53,12 @@ int VnPathMap::type() {
 
 VnString VnPathMap::typeXML() {
     return VnString(VN_XML_PATH_MAP);
+}
+
+int VnPathMap::load(const VnString& path) {
+    if (!VnFile::exists(path)) return 0;
+    const VnConfigFile file(path);
+    fillFrom(file, "direct", _directmap);
+    fillFrom(file, "logical", _logicalmap);
+    return 1;
 }

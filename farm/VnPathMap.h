@@ -22,6 +22,11 @@ public:
     VnPathMap& operator=(const VnPathMap& other) = default;
     void copy(const VnPathMap& other);
 
+    // Adds the entries of the "direct" and "logical" sections of the sectioned configuration
+    // file at path to the two maps (an entry's name is the key, its value the replacement),
+    // replacing equal keys. 1 when the file was read, else 0.
+    int load(const VnString& path);
+
     VnStringHash& directmap();
     VnStringHash& logicalmap();
     const VnStringHash& directmap() const;

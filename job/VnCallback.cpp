@@ -6,6 +6,7 @@
 #include "base/VnSid.h"
 #include "base/VnStringList.h"
 #include "expression/VnExpression.h"
+#include "system/VnConfigFile.h"
 
 namespace {
 
@@ -102,6 +103,27 @@ VnString VnCallback::typeXML() {
 VnCallbackList::VnCallbackList() = default;
 
 VnCallbackList::~VnCallbackList() = default;
+
+void VnCallbackList::load(const VnString& path) {
+    const VnConfigFile file(path);
+    VnStringList sections;
+    file.keys(sections);
+    for (int i = 0; i < sections.length(); ++i) {
+        const VnString& name = *sections.get(i);
+        const VnConfig* section = file.config(name);
+        const VnString& language = section->option("language");
+        const VnString& code = section->option("code");
+        if (language.length() == 0 || code.length() == 0) continue;
+        std::unique_ptr<VnCallback> callback(new VnCallback());
+        callback->triggers(name);
+        callback->code(code);
+        callback->languagestring(language);
+        const VnString& max = section->option("max");
+        if (max.length() > 0) callback->maximum(max.integervalue());
+        if (!push(callback.get())) throw std::bad_alloc();
+        callback.release();
+    }
+}
 
 int VnCallbackList::type() {
     return VN_TYPE_CALLBACK_LIST;

@@ -106,6 +106,11 @@ public:
     // A deep copy of other's callbacks; each list keeps its own packing state.
     VnCallbackList& operator=(const VnCallbackList& other) = default;
 
+    // Appends one callback per section of the sectioned configuration file at path that has
+    // both a "language" and a "code" value: the section name is its triggers, "max" (when set)
+    // its maximum. Other sections, and a file that does not read, add nothing.
+    void load(const VnString& path);
+
     int type() override;
     VnString typeXML() override;
 };

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
 TEST(VnPathMap, BothMapsInBothFormsAndDeepCopies) {
@@ -33,4 +34,17 @@ TEST(VnPathMap, BothMapsInBothFormsAndDeepCopies) {
     map.directmap().set(new VnString("/elsewhere"), VnString("/proj"));
     EXPECT_STREQ(copy.directmap().get("/proj")->value(), "/Volumes/proj");
     EXPECT_EQ(packed(assigned, true), xml);
+}
+
+class VnPathMapFile : public TempDirTest {};
+
+TEST_F(VnPathMapFile, LoadTakesTheDirectAndLogicalSections) {
+    spit(at("map"), "[direct]\n/proj = /Volumes/proj\n[logical]\nprojects = \"P:/proj\"\n[other]\nx = 1\n");
+    VnPathMap map;
+    map.directmap().set(new VnString("old"), VnString("/proj"));
+    EXPECT_EQ(map.load(VnString(at("map").c_str())), 1);
+    EXPECT_STREQ(map.directmap().get(VnString("/proj"))->value(), "/Volumes/proj");
+    EXPECT_STREQ(map.logicalmap().get(VnString("projects"))->value(), "P:/proj");
+    EXPECT_EQ(map.directmap().length() + map.logicalmap().length(), 2);
+    EXPECT_EQ(map.load(VnString(at("missing").c_str())) + map.load(VnString(root.c_str())), 0);
 }

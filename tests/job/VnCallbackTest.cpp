@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
@@ -154,4 +155,23 @@ TEST(VnCallback, TriggersAndReadyPairs) {
         ready += "done-job-" + std::to_string(i) + " 1 ";
     }
     EXPECT_EQ(eventsOf(triggers).size() + pairsOf(ready).size(), 201000u);
+}
+
+class VnCallbackFile : public TempDirTest {};
+
+TEST_F(VnCallbackFile, LoadMakesOneCallbackPerCompleteSection) {
+    spit(at("cb"),
+         "[done-job-render]\nlanguage = perl\ncode = {print 1}\nmax = 3\n"
+         "[failed-job-render]\nlanguage = ruby\ncode = x\n[no-code]\nlanguage = perl\n");
+    VnCallbackList list;
+    list.load(VnString(at("cb").c_str()));
+    list.load(VnString(at("cb").c_str()));  // appends again
+    list.load(VnString(at("missing").c_str()));
+    std::multiset<std::string> loaded;
+    for (int i = 0; i < list.length(); ++i)
+        loaded.insert(fieldsOf(*list.get(i)));
+    EXPECT_EQ(loaded,
+              (std::multiset<std::string>{
+                  "-1,-1,print 1,done-job-render,1,3,0,,0,0", "-1,-1,print 1,done-job-render,1,3,0,,0,0",
+                  "-1,-1,x,failed-job-render,5,-1,0,,0,0", "-1,-1,x,failed-job-render,5,-1,0,,0,0"}));
 }

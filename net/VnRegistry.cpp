@@ -16,11 +16,15 @@
 #include "farm/VnPathMap.h"
 #include "farm/VnReservation.h"
 #include "farm/VnReservationHash.h"
+#include "job/VnBumpCommand.h"
 #include "job/VnCallback.h"
+#include "job/VnCommand.h"
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
 #include "job/VnJobId.h"
+#include "job/VnOperation.h"
+#include "job/VnOrder.h"
 #include "job/VnPost.h"
 #include "job/VnQuery.h"
 #include "job/VnStatus.h"
@@ -102,6 +106,10 @@ const Entry kEntries[] = {
     {VN_TYPE_VARIABLE_HASH, make<VnVariableHash>},
     {VN_TYPE_VARIABLE_ID, make<VnVariableId>},
     {VN_TYPE_VARIABLE_ID_LIST, make<VnVariableIdList>},
+    {VN_TYPE_COMMAND, make<VnCommand>},
+    {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
+    {VN_TYPE_OPERATION, make<VnOperation>},
+    {VN_TYPE_ORDER, make<VnOrder>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

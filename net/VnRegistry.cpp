@@ -22,6 +22,7 @@
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
+#include "job/VnJob.h"
 #include "job/VnJobId.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
@@ -80,6 +81,9 @@ const Entry kEntries[] = {
     // Job records.
     {VN_TYPE_STATUS, make<VnStatus>},
     {VN_TYPE_STATUS_TALLY, make<VnStatusTally>},
+    {VN_TYPE_JOB, make<VnJob>},
+    {VN_TYPE_JOB_LIST, make<VnJobList>},
+    {VN_TYPE_JOB_LABEL_HASH, make<VnJobLabelHash>},
     {VN_TYPE_JOB_ID, make<VnJobId>},
     {VN_TYPE_JOB_ID_LIST, make<VnJobIdList>},
     {VN_TYPE_JOB_ID_HASH, make<VnJobIdHash>},

@@ -1,7 +1,8 @@
-// Reads fuzzed binary or XML data into the commands, the operation and the order. The first
-// byte chooses: its low three bits the class (modulo the number of classes), bit 4 the XML
-// form. What was read, and a copy of it, must write a form that reads back; after one round
-// (the first reading may stop anywhere, XML text is normalised) the writing settles.
+// Reads fuzzed binary or XML data into the commands (the modify command with its job), the
+// operation and the order. The first byte chooses: its low three bits the class (modulo the
+// number of classes), bit 4 the XML form. What was read, and a copy of it, must write a form
+// that reads back; after one round (the first reading may stop anywhere, XML text is
+// normalised) the writing settles.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "job/VnBumpCommand.h"
 #include "job/VnCommand.h"
+#include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
 #include "tests/support/TestRecords.h"
@@ -36,7 +38,8 @@ constexpr Kind kind() {
     return {make<T>, clone<T>};
 }
 
-const Kind kKinds[] = {kind<VnCommand>(), kind<VnBumpCommand>(), kind<VnOperation>(), kind<VnOrder>()};
+const Kind kKinds[] = {kind<VnCommand>(), kind<VnBumpCommand>(), kind<VnOperation>(), kind<VnOrder>(),
+                       kind<VnModifyCommand>()};
 
 }  // namespace
 

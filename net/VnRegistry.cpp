@@ -24,6 +24,7 @@
 #include "job/VnFilter.h"
 #include "job/VnJob.h"
 #include "job/VnJobId.h"
+#include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
 #include "job/VnPost.h"
@@ -111,6 +112,7 @@ const Entry kEntries[] = {
     {VN_TYPE_VARIABLE_ID, make<VnVariableId>},
     {VN_TYPE_VARIABLE_ID_LIST, make<VnVariableIdList>},
     {VN_TYPE_COMMAND, make<VnCommand>},
+    {VN_TYPE_MODIFY_COMMAND, make<VnModifyCommand>},
     {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
     {VN_TYPE_OPERATION, make<VnOperation>},
     {VN_TYPE_ORDER, make<VnOrder>},

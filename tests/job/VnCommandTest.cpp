@@ -5,6 +5,7 @@
 #include <string>
 
 #include "job/VnBumpCommand.h"
+#include "job/VnModifyCommand.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
@@ -163,4 +164,79 @@ TEST(VnBumpCommand, CopiesAndDirectionWords) {
         words += std::string(b.directionstring().value()) + "|";
     }
     EXPECT_EQ(words, "|top|bottom|||");
+}
+
+namespace {
+
+VnModifyCommand filledModify() {
+    VnModifyCommand m;
+    m.VnCommand::copy(filled());
+    VnJob job;
+    job.name(VnString("shot"));
+    job.priority(5);
+    job.agenda().push(new VnWork());
+    m.job(job);
+    m.fields().push(new VnField(VnString("priority")));
+    m.fields().push(new VnField(VnString("name")));
+    return m;
+}
+
+// The job's own packed form, without its version word.
+std::string jobBytes(const VnJob& job) {
+    VnJob copy(job);
+    return packed(copy).substr(4);
+}
+
+std::string fieldBytes(const std::string& name) {
+    return objField(10, 22, strField(1, name) + field(2, 2, std::string(1, '\0')));
+}
+
+}  // namespace
+
+TEST(VnModifyCommand, JobAndFieldsTravelOnlyInBinary) {
+    VnModifyCommand blank;
+    EXPECT_EQ(packed(blank),
+              kVersion + kDefaultBinary + objField(10, 1, jobBytes(VnJob())) + objField(11, 23, list(0, "")));
+    EXPECT_EQ(packed(blank, true), objectXML("command", kDefaultXML));
+
+    VnModifyCommand m = filledModify();
+    const std::string binary = kVersion + kFilledBinary + objField(10, 1, jobBytes(m.job())) +
+                               objField(11, 23, list(2, fieldBytes("priority") + fieldBytes("name")));
+    EXPECT_EQ(packed(m), binary);
+    EXPECT_EQ(packed(m, true), objectXML("command", kFilledXML));
+
+    VnModifyCommand back;
+    ASSERT_EQ(unpackInto(back, binary), 0);
+    EXPECT_EQ(packed(back), binary);
+
+    // From XML only the command part arrives; the job and field names stay the target's.
+    VnModifyCommand target;
+    VnJob kept;
+    kept.name(VnString("kept"));
+    target.job(kept);
+    target.fields().push(new VnField(VnString("label")));
+    const std::string before = packed(target);
+    ASSERT_EQ(unpackInto(target, objectXML("command", kFilledXML), true), 0);
+    EXPECT_EQ(packed(target), kVersion + kFilledBinary + before.substr(4 + kDefaultBinary.size()));
+}
+
+TEST(VnModifyCommand, CopiesShareNothing) {
+    VnModifyCommand m = filledModify();
+    const std::string before = packed(m);
+    VnModifyCommand copied(m), assigned, viaCopy;
+    assigned = m;
+    viaCopy.fields().push(new VnField(VnString("old")));  // replaced, not kept
+    viaCopy.copy(m);
+    for (VnModifyCommand* other : {&copied, &assigned, &viaCopy}) {
+        EXPECT_EQ(packed(*other), before);
+        other->fields().get(0)->value("label");
+        other->groups().get(0)->copy("z", 1);
+        VnJob changed(other->job());
+        changed.agenda().get(0)->name("f9");
+        other->job(changed);
+    }
+    const VnModifyCommand& same = m;
+    m = same;
+    m.copy(same);
+    EXPECT_EQ(packed(m), before);
 }

@@ -16,12 +16,17 @@
 #include "farm/VnPathMap.h"
 #include "farm/VnReservation.h"
 #include "farm/VnReservationHash.h"
+#include "job/VnBumpCommand.h"
 #include "job/VnCallback.h"
+#include "job/VnCommand.h"
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
 #include "job/VnJob.h"
 #include "job/VnJobId.h"
+#include "job/VnModifyCommand.h"
+#include "job/VnOperation.h"
+#include "job/VnOrder.h"
 #include "job/VnPost.h"
 #include "job/VnQuery.h"
 #include "job/VnStatus.h"
@@ -106,6 +111,11 @@ const Entry kEntries[] = {
     {VN_TYPE_VARIABLE_HASH, make<VnVariableHash>},
     {VN_TYPE_VARIABLE_ID, make<VnVariableId>},
     {VN_TYPE_VARIABLE_ID_LIST, make<VnVariableIdList>},
+    {VN_TYPE_COMMAND, make<VnCommand>},
+    {VN_TYPE_MODIFY_COMMAND, make<VnModifyCommand>},
+    {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
+    {VN_TYPE_OPERATION, make<VnOperation>},
+    {VN_TYPE_ORDER, make<VnOrder>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

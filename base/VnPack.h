@@ -120,6 +120,8 @@ public:
     void _package();
     int _unpack(char* data, int length);
     int _readtag();
+    // The tag of the field being read.
+    int _fieldtag() const { return fieldtag; }
     void _yank();
     void trashObj(short tag);
     void _tag(short tag, short type);

@@ -10,16 +10,6 @@ namespace {
 constexpr int kGridFlag = 4;     // "grid"
 constexpr int kEliteFlag = 512;  // "elite"
 
-// Reads the current binary field into the one member whose tag it carries.
-struct RestoreByTag {
-    VnPack& pack;
-    int tag;
-    template <class T>
-    void operator()(short fieldTag, const char*, T& value) const {
-        if (fieldTag == tag) pack.restore(fieldTag, value);
-    }
-};
-
 }  // namespace
 
 VnJob::VnJob() = default;
@@ -164,10 +154,6 @@ VnPackage VnJob::package() const {
 
 void VnJob::package(const VnPackage& package) {
     _s.data = package.compact();
-}
-
-void VnJob::decode() {
-    fields(RestoreByTag{*this, fieldtag});
 }
 
 int VnJob::type() {

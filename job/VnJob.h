@@ -243,12 +243,7 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override { fields(VnFieldStore{*this}); }
-    // Special case: the binary reader calls decode once per field read, so the walk hands the
-    // field to the member of its tag alone instead of asking all 59 members in turn.
-    void decode() override;
-    void encodeXML() override { fields(VnFieldStoreXML{*this}); }
-    void decodeXML() override { fields(VnFieldRestoreXML{*this}); }
+    VN_RECORD_PACKING
 
 private:
     // The serialised fields, in declaration order. Assignment takes them all, the lists

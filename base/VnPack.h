@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/VnBase.h"
+#include "base/VnPackFormat.h"
 #include "base/VnString.h"
 
 class VnPackObj;
@@ -62,13 +63,15 @@ public:
     // data) given, nothing changed; 2 version word only; 3 version not 1.
     int unpack(char* data, int length);
 
-    void store(short tag, int value);
-    void store(short tag, char value);
+    void store(short tag, int value) { _storeWord(tag, vn_pack::kInt, static_cast<std::uint32_t>(value)); }
+    void store(short tag, char value) { _storeByte(tag, vn_pack::kChar, value); }
     void store(short tag, VnString& value);
     void store(short tag, char* value);
     void store(short tag, VnPack& value);
     void store(short tag, float value);
-    void store(short tag, unsigned char value);
+    void store(short tag, unsigned char value) {
+        _storeByte(tag, vn_pack::kUnsignedChar, static_cast<char>(value));
+    }
 
     // Each reads the current field only when its tag and type code match.
     void restore(short tag, int& value);
@@ -163,8 +166,24 @@ private:
     int _lend(VnPack& value, void (VnPack::*write)(), int valueDepth);
     char* _detach();
     void _storeInt(int value);
-    void _storeWord(short tag, short code, std::uint32_t word);
-    void _storeByte(short tag, short code, char byte);
+    // A field of a four-byte or one-byte payload. Inline: a record writes most of its fields
+    // through them, and a field that fits the buffer and the reported capacity is a few stores.
+    void _storeWord(short tag, short code, std::uint32_t word) {
+        char* out = _fits(8) ? packbuffer + packsize : _reserve(4, 4);
+        vn_pack::putHeader(out, tag, code);
+        vn_pack::putInt32(out + 4, word);
+        packsize += 8;
+    }
+    void _storeByte(short tag, short code, char byte) {
+        char* out = _fits(5) ? packbuffer + packsize : _reserve(4, 1);
+        vn_pack::putHeader(out, tag, code);
+        out[4] = byte;
+        packsize += 5;
+    }
+    bool _fits(int count) const {
+        const std::int64_t end = std::int64_t(packsize) + count;
+        return end <= packcapacity && end <= packroom;
+    }
     void _storeCounted(short tag, const char* text, std::int64_t length);
     int _matches(short tag, int code) const;
     int _countedLength(int lead);

@@ -141,22 +141,6 @@ void VnPack::_storeInt(int value) {
     _store(bytes, 4);
 }
 
-// A field of a four-byte payload.
-void VnPack::_storeWord(short tag, short code, std::uint32_t word) {
-    char* out = _reserve(4, 4);
-    putHeader(out, tag, code);
-    putInt32(out + 4, word);
-    packsize += 8;
-}
-
-// A field of a one-byte payload.
-void VnPack::_storeByte(short tag, short code, char byte) {
-    char* out = _reserve(4, 1);
-    putHeader(out, tag, code);
-    out[4] = byte;
-    packsize += 5;
-}
-
 void VnPack::pack() {
     packsize = 0;
     _storeInt(kVersion);
@@ -166,18 +150,6 @@ void VnPack::pack() {
 void VnPack::_package() {
     packsize = 0;
     encode();
-}
-
-void VnPack::store(short tag, int value) {
-    _storeWord(tag, kInt, static_cast<std::uint32_t>(value));
-}
-
-void VnPack::store(short tag, char value) {
-    _storeByte(tag, kChar, value);
-}
-
-void VnPack::store(short tag, unsigned char value) {
-    _storeByte(tag, kUnsignedChar, static_cast<char>(value));
 }
 
 void VnPack::store(short tag, float value) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <utility>
 
 // A growable array of pointers to heap objects that the list owns. It serves as an array
 // (push, get, length, set, remove), a stack (push, pop, top) and a queue (push, shift).
@@ -121,11 +122,12 @@ void VnBaseList<T>::clear() {
 
 // A null element of other is copied as a null. If an element cannot be made or stored, the
 // exception passes to the caller and the elements copied so far stay in this list.
+// The copies are made in a list of their own first and take the place of the old elements
+// only then: other may live inside one of this list's elements, which clearing would destroy.
 template <class T>
 void VnBaseList<T>::copy(const VnBaseList<T>& other) {
-    if (&other == this)  // clearing first would leave nothing to copy
-        return;
-    clear();
+    if (&other == this) return;
+    VnBaseList<T> copies;
     for (int i = 0; i < other.length(); ++i) {
         const T* source = other.get(i);
         std::unique_ptr<T> element;
@@ -133,10 +135,14 @@ void VnBaseList<T>::copy(const VnBaseList<T>& other) {
             element.reset(new T());
             element->copy(*source);
         }
-        if (!push(element.get())) throw std::bad_alloc();
+        if (!copies.push(element.get())) throw std::bad_alloc();
         element.release();
     }
-}
+    std::swap(data, copies.data);
+    std::swap(capacity, copies.capacity);
+    std::swap(last, copies.last);
+    std::swap(first, copies.first);
+}  // the old elements go with copies
 
 template <class T>
 VnBaseList<T>& VnBaseList<T>::operator=(const VnBaseList<T>& other) {

@@ -322,6 +322,18 @@ TEST(VnJob, CopiesKeepTheInMemoryFields) {
     EXPECT_EQ(str(holder.children().get(0)->children().get(0)->label()), "a");
 }
 
+// A list given a list that lives inside one of its own elements copies it before it lets go of
+// its old elements.
+TEST(VnJob, ListGivenAListInsideItsOwnElement) {
+    VnJobList outer;
+    outer.push(new VnJob());
+    outer.get(0)->children().push(new VnJob());
+    outer.get(0)->children().get(0)->name("child");
+    outer = outer.get(0)->children();
+    ASSERT_EQ(outer.length(), 1);
+    EXPECT_STREQ(outer.get(0)->name().value(), "child");
+}
+
 TEST(VnJob, BaseTakesAllButTheListsAndSixFields) {
     const std::set<std::string> kept = {"subjobs",   "children",       "agenda",        "callbacks",
                                         "variables", "mask_status",    "agenda_status", "subjob_status",

@@ -149,6 +149,7 @@ VnHash<T>& VnHash<T>::operator=(const VnHash<T>& other) {
 template <class T>
 template <class Read>
 void VnHash<T>::readPair(Read read) {
+    _charge(sizeof(VnString) + sizeof(T));
     std::unique_ptr<VnString> key(new VnString());
     std::unique_ptr<T> value(new T());
     read(*key, *value);

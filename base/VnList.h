@@ -35,6 +35,11 @@ public:
     void decodeXML() override;
 
 private:
+    // A new element for the read in progress, charged to its budget.
+    static std::unique_ptr<T> made() {
+        _charge(sizeof(T));
+        return std::unique_ptr<T>(new T());
+    }
     // Hands a new element to the list, which owns it from then on.
     void append(std::unique_ptr<T>& element);
     // Calls write with every element in order. A null slot is written as a default element,
@@ -83,7 +88,7 @@ void VnList<T>::decode() {
     int count = 0;
     restore(1, count);
     for (int taken = 0; taken < count && _readtag(); ++taken) {
-        std::unique_ptr<T> element(new T());
+        std::unique_ptr<T> element = made();
         restore(10, *element);
         append(element);
         _yank();
@@ -104,7 +109,7 @@ void VnList<T>::decodeXML() {
     if (!xmlnode) return;
     const std::string_view name = "item";
     for (int n = 0;; ++n) {
-        std::unique_ptr<T> element(new T());
+        std::unique_ptr<T> element = made();
         if (!_restoreXML(name, n, *element) && !xmlnode->elements().get(name, n) &&
             !xmlnode->variables().get(name, n))
             break;

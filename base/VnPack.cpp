@@ -125,7 +125,13 @@ int VnPack::unpackXML(char* data, int length) {
     const VnPackText version = root->variables().get(VnString(kVersionElement));
     if (!version) return 1;
     if (VnString(version.bytes, version.length).integervalue() != kVersion) return 3;
-    _unpackXML(root->elements().get(VnString(kTopName)));
+    const ReadBudget budget(length);
+    try {
+        _unpackXML(root->elements().get(VnString(kTopName)));
+    } catch (const ReadRefused&) {
+        if (!budget.outermost) throw;
+        return 4;
+    }
     return 0;
 }
 

@@ -60,7 +60,10 @@ public:
     char* packContents();
     int packSize();
     // Reads a packed object. Results: 0 read; 1 fewer than 4 bytes (or no
-    // data) given, nothing changed; 2 version word only; 3 version not 1.
+    // data) given, nothing changed; 2 version word only; 3 version not 1; 4
+    // refused part-way: the lists and hashes it holds would make objects of
+    // more than 32 bytes per byte read (plus 16 MiB), so a small input cannot
+    // take the machine's memory.
     int unpack(char* data, int length);
 
     void store(short tag, int value) { _storeWord(tag, vn_pack::kInt, static_cast<std::uint32_t>(value)); }
@@ -86,8 +89,8 @@ public:
     // pack(), nested objects write into this buffer and keep their own state.
     void packXML();
     // Reads the object from a whole XML text. Results: 0 read; 1 no version
-    // element at the top; 3 version not 1; 4 not well-formed XML or nested
-    // too deep; 5 no parser or no tree.
+    // element at the top; 3 version not 1; 4 not well-formed XML, nested too
+    // deep, or refused part-way as unpack refuses; 5 no parser or no tree.
     int unpackXML(char* data, int length);
 
     void storeXML(const VnString& name, int value);
@@ -122,6 +125,9 @@ public:
     // Used by nested objects, containers and the message envelope.
     void _package();
     int _unpack(char* data, int length);
+    // Counts bytes that the read in progress gives to an object it creates; a read that
+    // passes its budget ends, answering 4.
+    static void _charge(std::size_t bytes);
     int _readtag();
     // The tag of the field being read.
     int _fieldtag() const { return fieldtag; }
@@ -186,6 +192,7 @@ private:
     }
     void _storeCounted(short tag, const char* text, std::int64_t length);
     int _matches(short tag, int code) const;
+    void _readFields(char* data, int length);
     int _countedLength(int lead);
     void _advance(int count);
     void _consume(int count);

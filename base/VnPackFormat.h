@@ -20,6 +20,9 @@ enum FieldType {
 
 constexpr int kVersion = 1;
 
+// Bytes of created objects allowed per byte read.
+constexpr std::int64_t kReadAllowance = 32;
+
 // The XML version element, and the name under which the reader finds the top
 // object block.
 constexpr char kVersionElement[] = "version";
@@ -42,6 +45,28 @@ inline void putHeader(char* out, short tag, short code) {
     putInt16(out, tag);
     putInt16(out + 2, code);
 }
+
+// The memory that the objects made by one read may take: READ_ALLOWANCE bytes per byte read,
+// plus a reserve. The outermost read of a thread opens the budget; lists and hashes charge
+// each element they make (VnPack::_charge), and a read that passes it is refused whole.
+inline thread_local std::int64_t readBudget = 0;
+inline thread_local int budgetHolders = 0;
+constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
+
+// Thrown by VnPack::_charge; the read that opened the budget catches it.
+struct ReadRefused {};
+
+class ReadBudget {
+public:
+    explicit ReadBudget(std::int64_t length) : outermost(budgetHolders++ == 0) {
+        if (outermost) readBudget = length * kReadAllowance + kReadReserve;
+    }
+    ~ReadBudget() { --budgetHolders; }
+    ReadBudget(const ReadBudget&) = delete;
+    ReadBudget& operator=(const ReadBudget&) = delete;
+
+    const bool outermost;
+};
 
 }  // namespace vn_pack
 

@@ -51,6 +51,17 @@ int VnPack::unpack(char* data, int length) {
 }
 
 int VnPack::_unpack(char* data, int length) {
+    const ReadBudget budget(length);
+    try {
+        _readFields(data, length);
+    } catch (const ReadRefused&) {
+        if (!budget.outermost) throw;
+        return 4;
+    }
+    return 0;
+}
+
+void VnPack::_readFields(char* data, int length) {
     // As in unpack, the data may lie in the buffer that this object owned.
     const std::unique_ptr<char[]> owned(_detach());
     if (activeReads <= kMaxNesting) {
@@ -68,7 +79,12 @@ int VnPack::_unpack(char* data, int length) {
         }
     }
     _detach();
-    return 0;
+}
+
+void VnPack::_charge(std::size_t bytes) {
+    if (budgetHolders == 0) return;
+    readBudget -= static_cast<std::int64_t>(bytes);
+    if (readBudget < 0) throw ReadRefused();
 }
 
 int VnPack::_readtag() {

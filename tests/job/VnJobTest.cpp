@@ -393,3 +393,28 @@ TEST(VnJob, LargeDocumentsReadBack) {
         EXPECT_EQ(joined({back.agenda().length(), back.notes().length()}), "3000 1048576");
     }
 }
+
+// Each job is some 4 KB in memory: a list of jobs may make at most 32 bytes of objects per byte
+// read (plus 16 MiB), so element headers without jobs behind them are refused, while lists of
+// real jobs, even default ones, read back.
+TEST(VnJob, ListsMakeObjectsInProportionToTheirBytes) {
+    VnJobList jobs;
+    for (int i = 0; i < 3000; ++i)
+        jobs.push(new VnJob());
+    VnJobList back;
+    EXPECT_EQ(unpackInto(back, packed(jobs)), 0);
+    EXPECT_EQ(back.length(), 3000);
+
+    std::string headers;  // an int field under the element tag: a default job each
+    for (int i = 0; i < 200000; ++i)
+        headers += intField(10, 0);
+    VnJobList hostile;
+    EXPECT_EQ(unpackInto(hostile, kVersion + intField(1, 200000) + headers), 4);
+    EXPECT_LT(hostile.length(), 200000);
+
+    std::string items;
+    for (int i = 0; i < 200000; ++i)
+        items += "<item/>";
+    VnJobList fromXML;
+    EXPECT_EQ(unpackInto(fromXML, objectXML("job_list", items), true), 4);
+}

@@ -24,6 +24,8 @@ struct VnHashKeyInfo {
     std::uint32_t fingerprint = 0;
 
     static VnHashKeyInfo of(const VnString& key);
+    // The number of bytes before the key's first zero byte (all when there is none).
+    static std::size_t textLength(const VnString& key);
     // The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
     static std::uint32_t hashOf(const char* bytes, std::size_t n);
     // A second hash of the first n bytes and of the whole key's length.
@@ -32,15 +34,18 @@ struct VnHashKeyInfo {
     bool operator==(const VnHashKeyInfo& o) const { return hash == o.hash && fingerprint == o.fingerprint; }
 };
 
-inline VnHashKeyInfo VnHashKeyInfo::of(const VnString& key) {
+inline std::size_t VnHashKeyInfo::textLength(const VnString& key) {
     const char* bytes = key.value();
-    const int length = key.length();
-    const void* zero = std::memchr(bytes, 0, static_cast<std::size_t>(length));
-    const std::size_t n = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes)
-                               : static_cast<std::size_t>(length);
+    const void* zero = std::memchr(bytes, 0, static_cast<std::size_t>(key.length()));
+    return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes)
+                : static_cast<std::size_t>(key.length());
+}
+
+inline VnHashKeyInfo VnHashKeyInfo::of(const VnString& key) {
+    const std::size_t n = textLength(key);
     VnHashKeyInfo info;
-    info.hash = hashOf(bytes, n);
-    info.fingerprint = fingerprintOf(bytes, n, length);
+    info.hash = hashOf(key.value(), n);
+    info.fingerprint = fingerprintOf(key.value(), n, key.length());
     return info;
 }
 
@@ -315,12 +320,8 @@ int VnHashTable<V, OwnsValues>::find(const VnString& key) const {
 // up to the first zero byte, so two keys have one index key exactly when they are equal.
 template <class V, bool OwnsValues>
 std::string VnHashTable<V, OwnsValues>::indexKey(const VnString& key) {
-    const char* bytes = key.value();
-    const std::size_t length = static_cast<std::size_t>(key.length());
-    const void* zero = std::memchr(bytes, 0, length);
-    std::string index(bytes,
-                      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : length);
-    index.resize(length, '\0');
+    std::string index(key.value(), VnHashKeyInfo::textLength(key));
+    index.resize(static_cast<std::size_t>(key.length()), '\0');
     return index;
 }
 

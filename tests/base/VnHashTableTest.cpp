@@ -22,7 +22,7 @@ struct Item {
 
 // Opens the slots to the tests.
 struct Table : VnBaseHash<Item> {
-    using VnBaseHash<Item>::count, VnBaseHash<Item>::size;
+    using VnBaseHash<Item>::size;
     int slotOf(const std::string& key) const {
         for (int s = 0; s < size; ++s)
             if (occupied(s) && *slots[s].key == VnString(key.data(), static_cast<int>(key.size()))) return s;

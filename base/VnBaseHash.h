@@ -13,15 +13,138 @@
 #include "base/VnBaseList.h"
 #include "base/VnString.h"
 
+// What a table keeps of a key beside the key object: the key's hash value and a fingerprint,
+// a second hash of its text and length. Both read the text up to its first zero byte, as keys
+// compare, so keys that compare equal have equal descriptions: a slot described otherwise
+// holds another key, and a probe passes it without reading that key. Keys that share a hash
+// value (common under the library's hash: "item1".."itemN" crowd) are told apart by the
+// fingerprint; keys with equal descriptions are compared in full.
+struct VnHashKeyInfo {
+    std::uint32_t hash = 0;
+    std::uint32_t fingerprint = 0;
+
+    static VnHashKeyInfo of(const VnString& key);
+    // The number of bytes before the key's first zero byte (all when there is none).
+    static std::size_t textLength(const VnString& key);
+    // The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
+    static std::uint32_t hashOf(const char* bytes, std::size_t n);
+    // A second hash of the first n bytes and of the whole key's length.
+    static std::uint32_t fingerprintOf(const char* bytes, std::size_t n, int length);
+
+    bool operator==(const VnHashKeyInfo& o) const { return hash == o.hash && fingerprint == o.fingerprint; }
+};
+
+inline std::size_t VnHashKeyInfo::textLength(const VnString& key) {
+    const char* bytes = key.value();
+    const void* zero = std::memchr(bytes, 0, static_cast<std::size_t>(key.length()));
+    return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes)
+                : static_cast<std::size_t>(key.length());
+}
+
+inline VnHashKeyInfo VnHashKeyInfo::of(const VnString& key) {
+    const std::size_t n = textLength(key);
+    VnHashKeyInfo info;
+    info.hash = hashOf(key.value(), n);
+    info.fingerprint = fingerprintOf(key.value(), n, key.length());
+    return info;
+}
+
+// Eight bytes per step: within a step the weights are 1, 7, ..., 7^7, and the step is
+// weighted by 7 to the power of its first byte's position.
+inline std::uint32_t VnHashKeyInfo::hashOf(const char* bytes, std::size_t n) {
+    static constexpr std::uint32_t kWeights[8] = {1, 7, 49, 343, 2401, 16807, 117649, 823543};
+    const auto byte = [bytes](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<signed char>(bytes[i]));
+    };
+    std::uint32_t h = 0;
+    std::uint32_t m = 1;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint32_t step = 0;
+        for (std::size_t k = 0; k < 8; ++k)
+            step += kWeights[k] * byte(i + k);
+        h += m * step;
+        m *= 5764801u;  // 7^8
+    }
+    for (; i < n; ++i) {
+        h += m * byte(i);
+        m *= 7;
+    }
+    return h;
+}
+
+// Takes in eight bytes at a time: each step multiplies, then folds the high half, where a
+// product gathers the bits of its factors, back into the low half; a last multiplication
+// spreads the low bits into the high half, which is the fingerprint. Bytes past n are never
+// read.
+inline std::uint32_t VnHashKeyInfo::fingerprintOf(const char* bytes, std::size_t n, int length) {
+    const auto mix = [](std::uint64_t f, std::uint64_t word) {
+        f = (f ^ word) * 0x9E3779B97F4A7C15ull;
+        return f ^ (f >> 32);
+    };
+    std::uint64_t f = static_cast<std::uint32_t>(length);
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        f = mix(f, word);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, bytes + i, n - i);
+    f = mix(f, tail) * 0xFF51AFD7ED558CCDull;
+    return static_cast<std::uint32_t>(f >> 32);
+}
+
+// Walks the probe path of a hash value h in a table of n slots: attempt 0 looks at h, attempt
+// i at h + (2 << (i % 64)), sums taken modulo 2^32 and then modulo n; a shift that pushes the
+// bit out of 32 bits gives offset 0. Offsets repeat with period 64 in i, and attempts 31 to
+// 63 look at the home slot again, so a path is attempts 0 to 30, then 64 (offset 2), the
+// last one that can reach a slot not seen. The walk reduces h modulo n once and keeps each
+// offset modulo n (each offset from 4 to 2^31 is twice the one before), so a step costs
+// additions and compares, not a division.
+class VnHashProbe {
+public:
+    // wrap is 2^32 modulo n; n is above 4.
+    VnHashProbe(std::uint32_t h, std::uint32_t n, std::uint32_t wrap) : h(h), n(n), wrap(wrap), home(h % n) {}
+
+    int slot() const {
+        std::uint32_t s = home + residue;
+        if (s >= n) s -= n;
+        if (h > UINT32_MAX - offset)  // the sum passed 2^32: take 2^32 off again
+            s = s >= wrap ? s - wrap : s + n - wrap;
+        return static_cast<int>(s);
+    }
+
+    void next() {
+        ++attempt;
+        if (attempt == 1 || attempt > kLastDoubling) {
+            offset = residue = attempt == 1 ? 4 : 2;
+        } else {
+            offset *= 2;
+            residue = residue < n - residue ? residue * 2 : residue * 2 - n;
+        }
+    }
+
+    // The number of attempts on a path in a table of n slots: there are n / 2, of which
+    // only the distinct ones are walked.
+    static int length(int n) { return n / 2 <= kLastDoubling + 1 ? n / 2 : n / 2 < 65 ? 31 : 32; }
+
+private:
+    static constexpr int kLastDoubling = 30;  // attempt 30 adds 2^31
+    std::uint32_t h, n, wrap, home;
+    std::uint32_t offset = 0;
+    std::uint32_t residue = 0;  // offset modulo n
+    int attempt = 0;
+};
+
 // The open-addressed table of string keys behind VnBaseHash (values are owned heap objects)
-// and VnSimpleHash (values are held by value). V is the type of a value slot; when OwnsValues
-// is set, the table deletes the values it holds.
+// and VnSimpleHash (values are held by value). V is the type of a value; when OwnsValues is
+// set, the table deletes the values it holds.
 //
-// Two parallel tables of `size` slots hold the keys and the values. A slot is empty (key
+// One array of `size` slots holds, per slot, the key, the value and the key's description, so
+// a probe rejects another key and finds the value in the slot it reads. A slot is empty (key
 // null), deleted (key points at the marker `deleted`) or occupied (a key that the table owns).
-// A key with hash value h is looked for along its probe path: attempt 0 looks at h, attempt i
-// at h + (2 << (i % 64)), sums taken modulo 2^32 and then modulo `size`; a shift that pushes
-// the bit out of 32 bits gives offset 0. There are `size` / 2 attempts.
+// A key is looked for along the probe path of its hash value (VnHashProbe).
 //
 // A path reaches at most 32 distinct slots, and every key with one hash value shares one path,
 // so a crowded path is not always cured by growing. When growing no longer pays, a key whose
@@ -47,29 +170,63 @@ protected:
     void release() { emptySlots(false); }
     int length() const { return count; }
     int _set(V value, VnString* key);
-    std::uint32_t _key(const VnString& key) const;
+    std::uint32_t _key(const VnString& key) const { return VnHashKeyInfo::of(key).hash; }
     void resize();
 
-    struct Tables {
-        VnString** keys;
-        V* values;
-        int size;
+    struct Slot {
+        VnHashKeyInfo info;  // of the key, while the slot is occupied
+        VnString* key;
+        V value;
     };
-    // Puts new tables of n empty slots in place and answers the old ones for the caller to free.
-    Tables swapInTables(int n);
-    // Puts the given tables in place and answers the ones they replace.
-    Tables swapTables(const Tables& t);
-    static void freeTables(const Tables& t) {
-        delete[] t.keys;
-        delete[] t.values;
-    }
-    bool occupied(int s) const { return keytable[s] && keytable[s] != &deleted; }
 
-    VnString** keytable = nullptr;
-    VnString deleted;  // marks deleted slots by its address; never given text
-    V* valuetable = nullptr;
+    // A slot's key, read as a pointer. Storing a key through it describes the slot anew and
+    // nothing else: the key it replaces is neither destroyed nor counted.
+    class KeyRef {
+    public:
+        KeyRef(VnHashTable* table, int s) : table(table), s(s) {}
+        operator VnString*() const { return table->slots[s].key; }
+        VnString& operator*() const { return *table->slots[s].key; }
+        VnString* operator->() const { return table->slots[s].key; }
+        KeyRef& operator=(VnString* key) {
+            table->slots[s].key = key;
+            if (table->occupied(s)) table->slots[s].info = VnHashKeyInfo::of(*key);
+            return *this;
+        }
+
+    private:
+        VnHashTable* table;
+        int s;
+    };
+    // The keys and the values by slot number, for code that walks the slots.
+    class KeyColumn {
+    public:
+        explicit KeyColumn(VnHashTable* table) : table(table) {}
+        KeyRef operator[](int s) const { return KeyRef(table, s); }
+
+    private:
+        VnHashTable* table;
+    };
+    class ValueColumn {
+    public:
+        explicit ValueColumn(VnHashTable* table) : table(table) {}
+        V& operator[](int s) const { return table->slots[s].value; }
+
+    private:
+        VnHashTable* table;
+    };
+
+    // Puts n empty slots in place and answers the old ones for the caller to free.
+    Slot* swapInSlots(int n);
+    // Puts the given slots, of size n, in place and answers the ones they replace.
+    Slot* swapSlots(Slot* t, int n);
+    bool occupied(int s) const { return slots[s].key && slots[s].key != &deleted; }
+
+    Slot* slots = nullptr;
     int size = 0;
     int count = 0;
+    VnString deleted;  // marks deleted slots by its address; never given text
+    KeyColumn keytable{this};
+    ValueColumn valuetable{this};
 
     // The keys stored beyond their paths, by index key (see indexKey), with their slots, and the
     // slot from which the search for a free slot for the next such key starts.
@@ -81,24 +238,22 @@ private:
     static constexpr int kInitialSize = 17;
     static constexpr int kMaxSize = INT_MAX / 2;
     static constexpr int kGrowthRounds = 3;
-    // Offsets repeat with period 64 in i, and attempts 31 to 63 look at the home slot, so any
-    // attempt past 64 revisits a slot already seen: walks stop there with the same result.
-    // For the same reason walks go from attempt 30 straight to attempt 64.
-    static constexpr int kDistinctAttempts = 65;
-    static constexpr int kLastShift = 30;
 
-    int attempts() const { return size / 2 < kDistinctAttempts ? size / 2 : kDistinctAttempts; }
-    static int nextAttempt(int i) { return i == kLastShift ? kDistinctAttempts - 1 : i + 1; }
-    int slotOf(std::uint32_t h, int i) const;
-    int placeFor(const VnString& key) const;
+    std::uint32_t wrap = 0;  // 2^32 modulo size
+
+    VnHashProbe probe(std::uint32_t h) const {
+        return VnHashProbe(h, static_cast<std::uint32_t>(size), wrap);
+    }
+    int placeFor(const VnString& key, const VnHashKeyInfo& info) const;
     int find(const VnString& key) const;
     static std::string indexKey(const VnString& key);
     int slotBeyondPath(const VnString& key) const;
     void forgetBeyondPath(int s);
     int nextFreeSlot();
-    void store(int s, V value, VnString* key);
-    void place(V value, VnString* key);
-    void placeBeyondPath(V value, VnString* key);
+    void store(int s, V value, VnString* key, const VnHashKeyInfo& info);
+    int setOnPath(V value, VnString* key, const VnHashKeyInfo& info);
+    void place(V value, VnString* key, const VnHashKeyInfo& info);
+    void placeBeyondPath(V value, VnString* key, const VnHashKeyInfo& info);
     bool growthPays() const { return count >= size / 8; }
     void destroyValue(int s);
     void emptySlots(bool destroyValues);
@@ -107,51 +262,27 @@ private:
 
 template <class V, bool OwnsValues>
 VnHashTable<V, OwnsValues>::VnHashTable() {
-    swapInTables(kInitialSize);
+    swapInSlots(kInitialSize);
 }
 
 template <class V, bool OwnsValues>
 VnHashTable<V, OwnsValues>::~VnHashTable() {
     clear();
-    freeTables({keytable, valuetable, size});
+    delete[] slots;
 }
 
 template <class V, bool OwnsValues>
-typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapInTables(int n) {
-    std::unique_ptr<VnString*[]> keys(new VnString*[n]());
-    V* values = new V[n]();
-    return swapTables({keys.release(), values, n});
+typename VnHashTable<V, OwnsValues>::Slot* VnHashTable<V, OwnsValues>::swapInSlots(int n) {
+    return swapSlots(new Slot[n](), n);
 }
 
 template <class V, bool OwnsValues>
-typename VnHashTable<V, OwnsValues>::Tables VnHashTable<V, OwnsValues>::swapTables(const Tables& t) {
-    const Tables old = {keytable, valuetable, size};
-    keytable = t.keys;
-    valuetable = t.values;
-    size = t.size;
+typename VnHashTable<V, OwnsValues>::Slot* VnHashTable<V, OwnsValues>::swapSlots(Slot* t, int n) {
+    Slot* old = slots;
+    slots = t;
+    size = n;
+    wrap = static_cast<std::uint32_t>((std::uint64_t(1) << 32) % static_cast<std::uint64_t>(n));
     return old;
-}
-
-// The hash value: the bytes, read as signed numbers, weighted by powers of 7, modulo 2^32.
-// Keys compare as C strings, so the bytes after a zero byte count as zeros: keys that compare
-// equal always share one hash value.
-template <class V, bool OwnsValues>
-std::uint32_t VnHashTable<V, OwnsValues>::_key(const VnString& key) const {
-    const char* bytes = key.value();
-    std::uint32_t h = 0;
-    std::uint32_t m = 1;
-    for (int i = 0; i < key.length() && bytes[i] != '\0'; ++i) {
-        h += static_cast<std::uint32_t>(static_cast<signed char>(bytes[i])) * m;
-        m *= 7;
-    }
-    return h;
-}
-
-template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::slotOf(std::uint32_t h, int i) const {
-    const int shift = i % 64;
-    const std::uint32_t offset = (i == 0 || shift > kLastShift) ? 0u : (2u << shift);
-    return static_cast<int>((h + offset) % static_cast<std::uint32_t>(size));
 }
 
 // The slot where key belongs: the slot of an equal key, else the first deleted slot on its
@@ -160,15 +291,16 @@ int VnHashTable<V, OwnsValues>::slotOf(std::uint32_t h, int i) const {
 // empty slot has seen every slot an equal key can be in: a key goes beyond its path only when
 // the path has no empty slot, and slots become empty again only when the whole table does.
 template <class V, bool OwnsValues>
-int VnHashTable<V, OwnsValues>::placeFor(const VnString& key) const {
-    const std::uint32_t h = _key(key);
+int VnHashTable<V, OwnsValues>::placeFor(const VnString& key, const VnHashKeyInfo& info) const {
     int reusable = -1;
-    for (int i = 0; i < attempts(); i = nextAttempt(i)) {
-        const int s = slotOf(h, i);
-        if (!keytable[s]) return reusable >= 0 ? reusable : s;
-        if (keytable[s] == &deleted) {
+    VnHashProbe path = probe(info.hash);
+    for (int i = VnHashProbe::length(size); i > 0; --i, path.next()) {
+        const int s = path.slot();
+        const Slot& slot = slots[s];
+        if (!slot.key) return reusable >= 0 ? reusable : s;
+        if (slot.key == &deleted) {
             if (reusable < 0) reusable = s;
-        } else if (*keytable[s] == key) {
+        } else if (slot.info == info && *slot.key == key) {
             return s;
         }
     }
@@ -179,7 +311,7 @@ int VnHashTable<V, OwnsValues>::placeFor(const VnString& key) const {
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::find(const VnString& key) const {
     if (count < 1) return -1;
-    const int s = placeFor(key);
+    const int s = placeFor(key, VnHashKeyInfo::of(key));
     return s >= 0 && occupied(s) ? s : -1;
 }
 
@@ -188,12 +320,8 @@ int VnHashTable<V, OwnsValues>::find(const VnString& key) const {
 // up to the first zero byte, so two keys have one index key exactly when they are equal.
 template <class V, bool OwnsValues>
 std::string VnHashTable<V, OwnsValues>::indexKey(const VnString& key) {
-    const char* bytes = key.value();
-    const std::size_t length = static_cast<std::size_t>(key.length());
-    const void* zero = std::memchr(bytes, 0, length);
-    std::string index(bytes,
-                      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : length);
-    index.resize(length, '\0');
+    std::string index(key.value(), VnHashKeyInfo::textLength(key));
+    index.resize(static_cast<std::size_t>(key.length()), '\0');
     return index;
 }
 
@@ -209,7 +337,7 @@ int VnHashTable<V, OwnsValues>::slotBeyondPath(const VnString& key) const {
 template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::forgetBeyondPath(int s) {
     if (overflow.empty()) return;
-    const auto found = overflow.find(indexKey(*keytable[s]));
+    const auto found = overflow.find(indexKey(*slots[s].key));
     if (found != overflow.end() && found->second == s) overflow.erase(found);
 }
 
@@ -222,7 +350,7 @@ template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::nextFreeSlot() {
     for (int n = 0; n < size; ++n) {
         const int s = freeCursor;
-        freeCursor = (freeCursor + 1) % size;
+        freeCursor = freeCursor + 1 < size ? freeCursor + 1 : 0;
         if (!occupied(s)) return s;
     }
     return -1;
@@ -231,38 +359,45 @@ int VnHashTable<V, OwnsValues>::nextFreeSlot() {
 // Puts value and key into slot s. An entry already there has an equal key: its value (when the
 // table owns values) and its key object are destroyed, unless they are the very objects given.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key) {
+void VnHashTable<V, OwnsValues>::store(int s, V value, VnString* key, const VnHashKeyInfo& info) {
+    Slot& slot = slots[s];
     if (occupied(s)) {
-        if (valuetable[s] != value) destroyValue(s);
-        if (keytable[s] != key) delete keytable[s];
+        if (slot.value != value) destroyValue(s);
+        if (slot.key != key) delete slot.key;
     } else {
         ++count;
     }
-    valuetable[s] = value;
-    keytable[s] = key;
+    slot.value = value;
+    slot.key = key;
+    slot.info = info;
+}
+
+template <class V, bool OwnsValues>
+int VnHashTable<V, OwnsValues>::setOnPath(V value, VnString* key, const VnHashKeyInfo& info) {
+    const int s = placeFor(*key, info);
+    if (s < 0) return 0;
+    store(s, value, key, info);
+    return 1;
 }
 
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::_set(V value, VnString* key) {
-    const int s = key ? placeFor(*key) : -1;
-    if (s < 0) return 0;
-    store(s, value, key);
-    return 1;
+    return key ? setOnPath(value, key, VnHashKeyInfo::of(*key)) : 0;
 }
 
 // Stores a new key whose path has no free slot in the next free slot, and indexes it there.
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key) {
+void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key, const VnHashKeyInfo& info) {
     const int s = nextFreeSlot();
     if (s < 0)  // every slot occupied: only possible at the size cap
         throw std::bad_alloc();
     overflow.insert_or_assign(indexKey(*key), s);
-    store(s, value, key);
+    store(s, value, key, info);
 }
 
 template <class V, bool OwnsValues>
-void VnHashTable<V, OwnsValues>::place(V value, VnString* key) {
-    if (!_set(value, key)) placeBeyondPath(value, key);
+void VnHashTable<V, OwnsValues>::place(V value, VnString* key, const VnHashKeyInfo& info) {
+    if (!setOnPath(value, key, info)) placeBeyondPath(value, key, info);
 }
 
 // Grows while the table is crowded enough for growth to free a path, at most a few rounds;
@@ -271,9 +406,10 @@ void VnHashTable<V, OwnsValues>::place(V value, VnString* key) {
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::set(V value, VnString* key) {
     if (!key || size < 1) return 0;
-    for (int rounds = 0; !_set(value, key); ++rounds) {
+    const VnHashKeyInfo info = VnHashKeyInfo::of(*key);
+    for (int rounds = 0; !setOnPath(value, key, info); ++rounds) {
         if (rounds == kGrowthRounds || !growthPays()) {
-            placeBeyondPath(value, key);
+            placeBeyondPath(value, key, info);
             break;
         }
         resize();
@@ -292,7 +428,7 @@ int VnHashTable<V, OwnsValues>::set(V value, const VnString& key) {
 template <class V, bool OwnsValues>
 V VnHashTable<V, OwnsValues>::get(const VnString& key) const {
     const int s = find(key);
-    return s >= 0 ? valuetable[s] : V();
+    return s >= 0 ? slots[s].value : V();
 }
 
 // Hands the value to the caller, destroys the key and marks the slot deleted.
@@ -300,11 +436,12 @@ template <class V, bool OwnsValues>
 V VnHashTable<V, OwnsValues>::remove(const VnString& key) {
     const int s = find(key);
     if (s < 0) return V();
-    const V value = valuetable[s];
+    Slot& slot = slots[s];
+    const V value = slot.value;
     forgetBeyondPath(s);
-    delete keytable[s];
-    keytable[s] = &deleted;
-    valuetable[s] = V();
+    delete slot.key;
+    slot.key = &deleted;
+    slot.value = V();
     --count;
     return value;
 }
@@ -315,12 +452,14 @@ int VnHashTable<V, OwnsValues>::grownSize(int size) {
     return grown < kMaxSize ? static_cast<int>(grown) : kMaxSize;
 }
 
-// Moves every entry, key and value objects as they are, into larger tables. Deleted slots
-// are dropped, and the keys stored beyond their paths are placed and indexed anew. Should the
-// index run out of memory, the old tables, which still hold every entry, are put back.
+// Moves every entry, key and value objects and descriptions as they are, into larger tables.
+// Deleted slots are dropped, and the keys stored beyond their paths are placed and indexed
+// anew. Should the index run out of memory, the old slots, which still hold every entry, are
+// put back.
 template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::resize() {
-    const Tables old = swapInTables(grownSize(size));
+    const int oldSize = size;
+    Slot* const old = swapInSlots(grownSize(size));
     const int oldCount = count;
     const int oldCursor = freeCursor;
     Overflow oldOverflow;
@@ -328,23 +467,24 @@ void VnHashTable<V, OwnsValues>::resize() {
     count = 0;
     freeCursor = 0;
     try {
-        for (int s = 0; s < old.size; ++s) {
-            if (old.keys[s] && old.keys[s] != &deleted) place(old.values[s], old.keys[s]);
+        for (int s = 0; s < oldSize; ++s) {
+            const Slot& slot = old[s];
+            if (slot.key && slot.key != &deleted) place(slot.value, slot.key, slot.info);
         }
     } catch (...) {
-        freeTables(swapTables(old));
+        delete[] swapSlots(old, oldSize);
         count = oldCount;
         freeCursor = oldCursor;
         overflow.swap(oldOverflow);
         throw;
     }
-    freeTables(old);
+    delete[] old;
 }
 
 // Destroys the value of slot s when the table owns its values; the caller resets the slot.
 template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::destroyValue(int s) {
-    if constexpr (OwnsValues) delete valuetable[s];
+    if constexpr (OwnsValues) delete slots[s].value;
 }
 
 // Empties every slot, destroying the keys and, when asked, the values; the size stays.
@@ -352,9 +492,8 @@ template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::emptySlots(bool destroyValues) {
     for (int s = 0; s < size; ++s) {
         if (destroyValues) destroyValue(s);
-        valuetable[s] = V();
-        if (occupied(s)) delete keytable[s];
-        keytable[s] = nullptr;
+        if (occupied(s)) delete slots[s].key;
+        slots[s] = Slot();
     }
     count = 0;
     overflow.clear();
@@ -409,16 +548,19 @@ void VnBaseHash<T>::copy(const VnBaseHash<T>& other) {
     if (&other == this) return;
     typename Table::Overflow index(other.overflow);  // copied first: it may run out of memory
     this->clear();
-    this->freeTables(this->swapInTables(other.size));
+    delete[] this->swapInSlots(other.size);
     for (int s = 0; s < other.size; ++s) {
-        if (const T* value = other.valuetable[s]) {
-            this->valuetable[s] = new T();
-            this->valuetable[s]->copy(*value);
+        const typename Table::Slot& from = other.slots[s];
+        typename Table::Slot& to = this->slots[s];
+        if (from.value) {
+            to.value = new T();
+            to.value->copy(*from.value);
         }
-        if (other.keytable[s] == &other.deleted) {
-            this->keytable[s] = &this->deleted;
-        } else if (other.keytable[s]) {
-            this->keytable[s] = new VnString(*other.keytable[s]);
+        to.info = from.info;
+        if (from.key == &other.deleted) {
+            to.key = &this->deleted;
+        } else if (from.key) {
+            to.key = new VnString(*from.key);
             ++this->count;
         }
     }
@@ -437,7 +579,7 @@ template <class T>
 void VnBaseHash<T>::keys(VnBaseList<VnString>& out) const {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
-        if (this->occupied(s)) pushOnto(out, this->keytable[s]);
+        if (this->occupied(s)) pushOnto(out, this->slots[s].key);
     }
 }
 
@@ -446,7 +588,7 @@ void VnBaseHash<T>::copykeys(VnBaseList<VnString>& out) const {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
         if (this->occupied(s)) {
-            std::unique_ptr<VnString> key(new VnString(*this->keytable[s]));
+            std::unique_ptr<VnString> key(new VnString(*this->slots[s].key));
             pushOnto(out, key.get());
             key.release();
         }
@@ -458,7 +600,7 @@ template <class T>
 void VnBaseHash<T>::values(VnBaseList<T>& out) {
     out.clear();
     for (int s = 0; s < this->size; ++s) {
-        if (this->occupied(s)) pushOnto(out, this->valuetable[s]);
+        if (this->occupied(s)) pushOnto(out, this->slots[s].value);
     }
 }
 

@@ -31,7 +31,7 @@ public:
 private:
     friend class VnHashPacking<VnDataHash<T>>;
 
-    T* writtenValue(int slot) { return &this->valuetable[slot]; }
+    T* writtenValue(int slot) { return &this->slots[slot].value; }
     template <class Read>
     void readPair(Read read);
 };

@@ -23,7 +23,10 @@
 #include "job/VnField.h"
 #include "job/VnFilter.h"
 #include "job/VnJob.h"
+#include "job/VnJobGraph.h"
 #include "job/VnJobId.h"
+#include "job/VnJobLink.h"
+#include "job/VnJobNode.h"
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
@@ -85,6 +88,11 @@ const Entry kEntries[] = {
     {VN_TYPE_JOB, make<VnJob>},
     {VN_TYPE_JOB_LIST, make<VnJobList>},
     {VN_TYPE_JOB_LABEL_HASH, make<VnJobLabelHash>},
+    {VN_TYPE_JOB_GRAPH, make<VnJobGraph>},
+    {VN_TYPE_JOB_NODE, make<VnJobNode>},
+    {VN_TYPE_JOB_NODE_LIST, make<VnJobNodeList>},
+    {VN_TYPE_JOB_LINK, make<VnJobLink>},
+    {VN_TYPE_JOB_LINK_LIST, make<VnJobLinkList>},
     {VN_TYPE_JOB_ID, make<VnJobId>},
     {VN_TYPE_JOB_ID_LIST, make<VnJobIdList>},
     {VN_TYPE_JOB_ID_HASH, make<VnJobIdHash>},

@@ -24,6 +24,7 @@
 #include "job/VnFilter.h"
 #include "job/VnJob.h"
 #include "job/VnJobId.h"
+#include "job/VnLog.h"
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
@@ -116,6 +117,8 @@ const Entry kEntries[] = {
     {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
     {VN_TYPE_OPERATION, make<VnOperation>},
     {VN_TYPE_ORDER, make<VnOrder>},
+    {VN_TYPE_LOG, make<VnLog>},
+    {VN_TYPE_LOG_LIST, make<VnLogList>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

@@ -27,6 +27,7 @@
 #include "job/VnJob.h"
 #include "job/VnJobId.h"
 #include "job/VnJobStats.h"
+#include "job/VnLog.h"
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
@@ -120,6 +121,8 @@ const Entry kEntries[] = {
     {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
     {VN_TYPE_OPERATION, make<VnOperation>},
     {VN_TYPE_ORDER, make<VnOrder>},
+    {VN_TYPE_LOG, make<VnLog>},
+    {VN_TYPE_LOG_LIST, make<VnLogList>},
     {VN_TYPE_JOB_STATS, make<VnJobStats>},
     {VN_TYPE_ASSIGNMENT, make<VnAssignment>},
     {VN_TYPE_ASSIGNMENT_LIST, make<VnAssignmentList>},

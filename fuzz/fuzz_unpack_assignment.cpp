@@ -1,6 +1,6 @@
 // Reads fuzzed binary or XML data into an assignment (with its job, subjob, statistics, work
-// and variables), a list of them, the statistics, duties, requests and their lists. The first
-// byte chooses: its low three bits the class (modulo the number of classes), bit 4 the XML form.
+// and variables), a list of them, the statistics, a report, duties, requests and their lists.
+// The first byte chooses: its low three bits the class, bit 4 the XML form.
 //
 // What was read must write a form that reads back; after one round (the first reading may stop
 // anywhere, XML text is normalised) the writing settles. Hashes write their pairs in slot order,
@@ -17,6 +17,7 @@
 #include "job/VnAssignment.h"
 #include "job/VnDuty.h"
 #include "job/VnJobStats.h"
+#include "job/VnReport.h"
 #include "job/VnRequest.h"
 #include "tests/support/TestRecords.h"
 
@@ -78,8 +79,9 @@ constexpr Kind kind() {
     return {make<T>, checkCopies<T>};
 }
 
-const Kind kKinds[] = {kind<VnAssignment>(), kind<VnAssignmentList>(), kind<VnJobStats>(),   kind<VnDuty>(),
-                       kind<VnDutyList>(),   kind<VnRequest>(),        kind<VnRequestList>()};
+const Kind kKinds[] = {kind<VnAssignment>(),  kind<VnAssignmentList>(), kind<VnJobStats>(),
+                       kind<VnDuty>(),        kind<VnDutyList>(),       kind<VnRequest>(),
+                       kind<VnRequestList>(), kind<VnReport>()};
 
 }  // namespace
 

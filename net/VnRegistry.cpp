@@ -33,6 +33,7 @@
 #include "job/VnOrder.h"
 #include "job/VnPost.h"
 #include "job/VnQuery.h"
+#include "job/VnReport.h"
 #include "job/VnRequest.h"
 #include "job/VnStatus.h"
 #include "job/VnStatusTally.h"
@@ -126,6 +127,7 @@ const Entry kEntries[] = {
     {VN_TYPE_JOB_STATS, make<VnJobStats>},
     {VN_TYPE_ASSIGNMENT, make<VnAssignment>},
     {VN_TYPE_ASSIGNMENT_LIST, make<VnAssignmentList>},
+    {VN_TYPE_REPORT, make<VnReport>},
     {VN_TYPE_DUTY, make<VnDuty>},
     {VN_TYPE_DUTY_LIST, make<VnDutyList>},
     {VN_TYPE_REQUEST, make<VnRequest>},

@@ -16,9 +16,11 @@
 #include "farm/VnPathMap.h"
 #include "farm/VnReservation.h"
 #include "farm/VnReservationHash.h"
+#include "job/VnAssignment.h"
 #include "job/VnBumpCommand.h"
 #include "job/VnCallback.h"
 #include "job/VnCommand.h"
+#include "job/VnDuty.h"
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
@@ -27,11 +29,15 @@
 #include "job/VnJobId.h"
 #include "job/VnJobLink.h"
 #include "job/VnJobNode.h"
+#include "job/VnJobStats.h"
+#include "job/VnLog.h"
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
 #include "job/VnPost.h"
 #include "job/VnQuery.h"
+#include "job/VnReport.h"
+#include "job/VnRequest.h"
 #include "job/VnStatus.h"
 #include "job/VnStatusTally.h"
 #include "job/VnSubjob.h"
@@ -124,6 +130,16 @@ const Entry kEntries[] = {
     {VN_TYPE_BUMP_COMMAND, make<VnBumpCommand>},
     {VN_TYPE_OPERATION, make<VnOperation>},
     {VN_TYPE_ORDER, make<VnOrder>},
+    {VN_TYPE_LOG, make<VnLog>},
+    {VN_TYPE_LOG_LIST, make<VnLogList>},
+    {VN_TYPE_JOB_STATS, make<VnJobStats>},
+    {VN_TYPE_ASSIGNMENT, make<VnAssignment>},
+    {VN_TYPE_ASSIGNMENT_LIST, make<VnAssignmentList>},
+    {VN_TYPE_REPORT, make<VnReport>},
+    {VN_TYPE_DUTY, make<VnDuty>},
+    {VN_TYPE_DUTY_LIST, make<VnDutyList>},
+    {VN_TYPE_REQUEST, make<VnRequest>},
+    {VN_TYPE_REQUEST_LIST, make<VnRequestList>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

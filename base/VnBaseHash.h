@@ -177,7 +177,7 @@ int VnHashTable<V, OwnsValues>::placeFor(const VnString& key, const VnHashKeyInf
         if (!slot.key) return reusable >= 0 ? reusable : s;
         if (slot.key == &deleted) {
             if (reusable < 0) reusable = s;
-        } else if (slot.info == info && *slot.key == key) {
+        } else if (slot.info == info && VnHashKeyInfo::same(*slot.key, key)) {
             return s;
         }
     }

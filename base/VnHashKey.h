@@ -13,6 +13,15 @@
 // value (common under the library's hash: "item1".."itemN" crowd) are told apart by the
 // fingerprint; keys with equal descriptions are compared in full.
 struct VnHashKeyInfo {
+    // Whether two keys compare equal, as VnString's == has it. Keys equal byte for byte are
+    // settled by one memcmp; only keys that differ somewhere take the full comparison (which
+    // stops at a zero byte).
+    static bool same(const VnString& a, const VnString& b) {
+        const int n = a.length();
+        return (n == b.length() && std::memcmp(a.value(), b.value(), static_cast<std::size_t>(n)) == 0) ||
+               a == b;
+    }
+
     std::uint32_t hash = 0;
     std::uint32_t fingerprint = 0;
 

@@ -22,6 +22,7 @@
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
+#include "job/VnHistory.h"
 #include "job/VnJob.h"
 #include "job/VnJobId.h"
 #include "job/VnLog.h"
@@ -119,6 +120,8 @@ const Entry kEntries[] = {
     {VN_TYPE_ORDER, make<VnOrder>},
     {VN_TYPE_LOG, make<VnLog>},
     {VN_TYPE_LOG_LIST, make<VnLogList>},
+    {VN_TYPE_HISTORY, make<VnHistory>},
+    {VN_TYPE_HISTORY_LIST, make<VnHistoryList>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

@@ -111,6 +111,6 @@ TEST(VnRegistry, MakesEachClassUnderItsOwnNumber) {
         ++made;
         EXPECT_EQ(object->type(), number);
     }
-    EXPECT_EQ(made, 65);
+    EXPECT_EQ(made, 67);
     EXPECT_EQ(vn_registry_create(VN_TYPE_MEDIATOR), nullptr);
 }

@@ -1,5 +1,6 @@
 #include "job/VnHistory.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -92,14 +93,15 @@ struct FileClose {
 };
 
 // Appends a record for every line of the file that the filter takes. Lines end at a line feed
-// or at the end of the file and may be of any length; empty lines are passed over. Only a
-// regular file is read, so a pipe or a device in its place cannot block the reader.
+// or at the end of the file and may be of any length a text can hold; empty lines, and longer
+// ones, are passed over. Only a regular file is read, so a pipe or a device in its place cannot
+// block the reader.
 void readHistory(const VnString& path, const Filter& filter, VnHistoryList& out) {
     if (!VnDir::isfile(path)) return;
     std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.value(), "rb"));
     if (!file) return;
     auto take = [&](const std::string& line) {
-        if (line.empty()) return;
+        if (line.empty() || line.size() > INT_MAX) return;  // a text holds at most INT_MAX bytes
         std::unique_ptr<VnHistory> event = record(line.data(), static_cast<int>(line.size()), filter);
         if (event && !out.push(event.get())) throw std::bad_alloc();
         event.release();

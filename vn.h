@@ -43,6 +43,7 @@
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
+#include "job/VnHistory.h"
 #include "job/VnJob.h"
 #include "job/VnJobConfig.h"
 #include "job/VnJobGraph.h"

@@ -24,6 +24,7 @@
 #include "job/VnEvent.h"
 #include "job/VnField.h"
 #include "job/VnFilter.h"
+#include "job/VnHistory.h"
 #include "job/VnJob.h"
 #include "job/VnJobGraph.h"
 #include "job/VnJobId.h"
@@ -140,6 +141,8 @@ const Entry kEntries[] = {
     {VN_TYPE_DUTY_LIST, make<VnDutyList>},
     {VN_TYPE_REQUEST, make<VnRequest>},
     {VN_TYPE_REQUEST_LIST, make<VnRequestList>},
+    {VN_TYPE_HISTORY, make<VnHistory>},
+    {VN_TYPE_HISTORY_LIST, make<VnHistoryList>},
     // Farm records.
     {VN_TYPE_HOST, make<VnHost>},
     {VN_TYPE_HOST_LIST, make<VnHostList>},

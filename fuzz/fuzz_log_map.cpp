@@ -1,0 +1,137 @@
+// Reads the input as the map file of a job and as a subjob's log in a scratch log tree, and
+// checks both readers against plain restatements: readmap against a walk that cuts lines and
+// splits them with VnExpression::splittab, the work section reader against the regular
+// expression matched line by line.
+
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "expression/VnExpression.h"
+#include "expression/VnRegEx.h"
+#include "job/VnLog.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+VnString vs(const std::string& s) {
+    return VnString(s.data(), static_cast<int>(s.size()));
+}
+
+// Job 7's directory under a fresh scratch directory, removed at exit.
+class Scratch {
+public:
+    Scratch() {
+        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
+        if (!mkdtemp(&name[0])) __builtin_trap();
+        root = name;
+        VnLog::jobbuilddir(base(), 7);
+        map = str(VnLog::joblogfile(base(), 7, 0, 15));
+        log = str(VnLog::joblogfile(base(), 7, 0, 1));
+    }
+    ~Scratch() { std::filesystem::remove_all(root); }
+    VnString base() const { return vs(root); }
+    std::string root;
+    std::string map;
+    std::string log;
+};
+
+void spit(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+// The input's lines, each with its line feed when it has one.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = text.find('\n', start);
+        const std::size_t end = lf == std::string::npos ? text.size() : lf + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+// The fields of a map line as splittab gives them, carriage returns and the line feed dropped.
+std::vector<std::string> mapFields(const std::string& line) {
+    std::string clean;
+    for (char c : line)
+        if (c != '\r' && c != '\n') clean += c;
+    VnStringList items;
+    VnExpression::splittab(vs(clean), items);
+    std::vector<std::string> fields;
+    for (int i = 0; i < items.length(); ++i)
+        fields.push_back(str(*items.get(i)));
+    return fields;
+}
+
+void checkMap(const Scratch& scratch, const std::vector<std::string>& lines) {
+    std::vector<std::string> names = {"a", ""};
+    for (std::size_t i = 0; i < lines.size() && names.size() < 6; ++i) {
+        const std::vector<std::string> fields = mapFields(lines[i]);
+        if (fields.size() > 3) names.push_back(fields[3]);
+    }
+    for (const std::string& name : names) {
+        int want = -1;
+        for (const std::string& line : lines) {
+            const std::vector<std::string> fields = mapFields(line);
+            if (fields.size() > 3 && fields[3] == name) {
+                want = vs(fields[1]).integervalue();
+                break;
+            }
+        }
+        check(VnLog::readmap(scratch.base(), 7, vs(name)) == want);
+    }
+}
+
+// The section of each name that the expression captures, against the reader.
+void checkSections(const Scratch& scratch, const std::vector<std::string>& lines) {
+    VnRegEx pattern("got work:\\s*\\d+:(.+)\\s+-");
+    std::vector<std::string> captured;  // per line; "\n" (never a name) for no match
+    std::vector<std::string> names = {"a"};
+    for (const std::string& line : lines) {
+        VnStringList groups;
+        const int matched = pattern.match(vs(line), groups);
+        if (pattern.error().length() > 0) return;  // the expression gave up; no reference
+        captured.push_back(matched ? str(*groups.get(0)) : "\n");
+        if (matched && names.size() < 4) names.push_back(captured.back());
+    }
+    for (const std::string& name : names) {
+        std::string want;
+        bool inside = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (captured[i] != "\n") inside = captured[i] == name;
+            if (inside) want += lines[i];
+        }
+        VnLog log;
+        check(log.loaddata(vs(scratch.log), vs(name), 0) == static_cast<int>(want.size()));
+        check(str(log.data()) == want);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 64 * 1024) return 0;  // the reference expression may backtrack on long lines
+    static Scratch scratch;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> lines = linesOf(text);
+    spit(scratch.map, text);
+    spit(scratch.log, text);
+    checkMap(scratch, lines);
+    checkSections(scratch, lines);
+    return 0;
+}

@@ -1,0 +1,179 @@
+#include "job/VnHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "job/VnLog.h"
+#include "system/VnFile.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
+
+namespace {
+
+std::string str(const VnString& s) {
+    return std::string(s.value(), s.length());
+}
+
+VnString vs(const std::string& s) {
+    return VnString(s.data(), int(s.size()));
+}
+
+std::string fieldsOf(const VnHistory& h) {
+    return std::to_string(h.jobid()) + "," + std::to_string(h.subid()) + "," +
+           std::to_string(h.stamp().value()) + "," + str(h.workid()) + "," + str(h.comment());
+}
+
+std::string fieldsOf(const VnHistoryList& list) {
+    std::string out;
+    for (int i = 0; i < list.length(); ++i)
+        out += fieldsOf(*list.get(i)) + ";";
+    return out;
+}
+
+// The line a writer gives for the instant now.
+std::string lineAt(const VnTime& now, const std::string& rest) {
+    return "[" + str(now.ascii()) + "]\t" + std::to_string(now.value()) + "\t" + rest;
+}
+
+class VnHistoryTest : public TempDirTest {
+protected:
+    VnString base() const { return VnString(root.c_str()); }
+    std::string jobFile(int jobid) const { return str(VnLog::joblogfile(base(), jobid, 8)); }
+    std::string read(int jobid) const {
+        VnHistoryList out;
+        VnHistory::query(base(), jobid, out);
+        return fieldsOf(out);
+    }
+};
+
+}  // namespace
+
+TEST(VnHistory, PackedFormsAndCopies) {
+    VnHistory blank;
+    EXPECT_EQ(fieldsOf(blank), "-1,-1,0,,");
+    VnHistory h;
+    h.jobid(12);
+    h.subid(3);
+    h.stamp(VnTime(700));
+    h.comment("done (a<b)");
+    h.workid("frame7");
+    const std::string binary = kVersion + intField(1, 12) + intField(2, 3) +
+                               objField(4, VN_TYPE_TIME, intField(1, 700)) + strField(3, "done (a<b)") +
+                               strField(5, "frame7");
+    EXPECT_EQ(packed(h), binary);
+    const std::string document =
+        objectXML("history",
+                  "\t<job_id>12</job_id>\n\t<sub_id>3</sub_id>\n\t<stamp>\n\t\t<object type = 'time'>\n"
+                  "\t\t\t<value>700</value>\n\t\t</object>\n\t</stamp>\n\t<comment>done (a&lt;b)</comment>\n"
+                  "\t<work_id>frame7</work_id>\n");
+    EXPECT_EQ(packed(h, true), document);
+    for (bool xml : {false, true}) {
+        VnHistory back;
+        ASSERT_EQ(unpackInto(back, xml ? document : binary, xml), 0);
+        EXPECT_EQ(fieldsOf(back), "12,3,700,frame7,done (a<b)") << xml;
+    }
+
+    VnHistory copied(h), assigned, viaCopy;
+    assigned = h;
+    viaCopy.copy(h);
+    viaCopy.copy(viaCopy);
+    for (const VnHistory* c : {&copied, &assigned, &viaCopy})
+        EXPECT_EQ(fieldsOf(*c), "12,3,700,frame7,done (a<b)");
+    VnHistoryList list, listBack;
+    list.push(new VnHistory(h));
+    ASSERT_EQ(unpackInto(listBack, packed(list, true), true), 0);
+    EXPECT_EQ(fieldsOf(listBack), "12,3,700,frame7,done (a<b);");
+    EXPECT_EQ(list.type() * 100 + h.type(), VN_TYPE_HISTORY_LIST * 100 + VN_TYPE_HISTORY);
+}
+
+// Lines written by the three writers and read back by the four readers.
+TEST_F(VnHistoryTest, LinesWrittenAndQueriedBack) {
+    VnTime before;
+    before.setToNow();
+    const VnString job = VnHistory::data(12, "started", "by ann");
+    const VnString subjob = VnHistory::data(12, 3, "done\r\n", "ok\tfine");
+    const VnString work = VnHistory::data(12, VnString("frame\t7\n"), "done", "n1\r");
+    VnTime after;
+    after.setToNow();
+    const bool same = before.value() == after.value();
+    const VnTime& at = same ? before : after;  // the instant of the last line, when the clock ticked
+    EXPECT_EQ(str(work), lineAt(at, "work\t12\tframe 7 \tdone (n1 )\n"));
+    if (same) {
+        EXPECT_EQ(str(job), lineAt(at, "job\t12\t-1\tstarted (by ann)\n"));
+        EXPECT_EQ(str(subjob), lineAt(at, "subjob\t12\t3\tdone   (ok\tfine)\n"));
+    }
+
+    VnLog::jobbuilddir(base(), 12);
+    for (const VnString* line : {&job, &subjob, &work})
+        VnFile::append(VnLog::joblogfile(base(), 12, 8), *line);
+    VnHistoryList all;
+    VnHistory::query(base(), 12, all);
+    ASSERT_EQ(all.length(), 3);
+    EXPECT_GE(all.get(0)->stamp().value(), before.value());
+    EXPECT_EQ(all.get(2)->stamp().value(), at.value());
+    const std::string stamp = std::to_string(at.value());
+    const std::string subjobStamp = std::to_string(all.get(1)->stamp().value());
+    EXPECT_EQ(fieldsOf(all), fieldsOf(*all.get(0)) + ";12,3," + subjobStamp + ",,done   (ok\tfine);12,-1," +
+                                 stamp + ",frame 7 ,done (n1 );");
+    EXPECT_EQ(str(all.get(0)->comment()), "started (by ann)");
+
+    VnHistoryList some;
+    VnHistory::query(base(), 12, VnString("frame 7 "), some);
+    VnHistory::query(base(), 12, VnString("frame"), some);
+    VnHistory::query(base(), 12, 3, some);
+    EXPECT_EQ(fieldsOf(some),
+              "12,-1," + stamp + ",frame 7 ,done (n1 );12,3," + subjobStamp + ",,done   (ok\tfine);");
+
+    VnLog::hostbuilddir(base(), "n1");
+    VnFile::append(VnLog::hostlogfile(base(), "n1", 208), job);
+    VnHistoryList host;
+    VnHistory::queryHost(base(), "n1", host);
+    VnHistory::queryHost(base(), "n2", host);  // no file: nothing
+    ASSERT_EQ(host.length(), 1);
+    EXPECT_EQ(fieldsOf(*host.get(0)).substr(0, 6), "12,-1,");
+}
+
+TEST_F(VnHistoryTest, ReadersTakeLinesAsTheyStand) {
+    VnLog::jobbuilddir(base(), 12);
+    spit(jobFile(12),
+         "[T]\t700\tsubjob\t12\t3\tdone (x)\n"
+         "\n"
+         "[T]\t701\twork\t12\tframe7\tsent\t(a\tb)\r\n"
+         "[T]\t702\twork\t12\tlast\tz\n"
+         "[T]\t703\tjob\t99abc\t-1\tmoved (y)\n"
+         "[T]\tx\tWORK\t12\n"
+         "[T]\t704\tsubjob\t12\t0\tnone\n"
+         "[T]\t705\twork\t12\t0x\tzero");
+    EXPECT_EQ(read(12),
+              "12,3,700,,done (x);12,-1,701,frame7,sent\t(a\tb)\r;12,-1,702,last,z;99,-1,703,,moved (y);"
+              "12,-1,0,,;12,0,704,,none;12,-1,705,0x,zero;");
+
+    VnHistoryList work, subjob, appended;
+    VnHistory::query(base(), 12, VnString("frame7"), work);
+    VnHistory::query(base(), 12, VnString("frame"), work);
+    EXPECT_EQ(fieldsOf(work), "12,-1,701,frame7,sent\t(a\tb)\r;");
+    VnHistory::query(base(), 12, 0, subjob);  // work names that do not start with a number read as 0
+    EXPECT_EQ(fieldsOf(subjob), "12,0,701,,sent\t(a\tb)\r;12,0,702,,z;12,0,704,,none;12,0,705,,zero;");
+
+    appended.push(new VnHistory());
+    VnHistory::query(base(), 13, appended);  // no file
+    VnHistory::query(base(), 12, 3, appended);
+    EXPECT_EQ(fieldsOf(appended), "-1,-1,0,,;12,3,700,,done (x);");
+}
+
+// Megabytes of history: one long line and many short ones.
+TEST_F(VnHistoryTest, LargeInputs) {
+    VnLog::jobbuilddir(base(), 5);
+    std::string text = "[T]\t1\tjob\t5\t-1\t" + std::string(3 << 20, '\t') + "\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "[T]\t2\twork\t5\tf" + std::to_string(i % 10) + "\tdone\n";
+    spit(jobFile(5), text);
+    VnHistoryList all;
+    VnHistory::query(base(), 5, all);
+    ASSERT_EQ(all.length(), 50001);
+    EXPECT_EQ(all.get(0)->comment().length(), 3 << 20);
+    VnHistoryList one;
+    VnHistory::query(base(), 5, vs("f3"), one);
+    EXPECT_EQ(one.length(), 5000);
+}

@@ -52,9 +52,6 @@ TEST_F(VnClientConfigTest, DefaultsWithoutFile) {
               "remote /var/spool/vorn /var/spool/vorn");
     EXPECT_EQ(str(c.vn_directory()) + " " + str(c.worker_template_path()),
               "/Applications/zmr/vorn /Applications/zmr/vorn/types:/Applications/zmr/jobtypes");
-    EXPECT_EQ(str(c.vn_supervisor()) + str(c.vn_domain()) + str(c.vn_region()) + str(c.worker_address()) +
-                  str(c.client_account()) + str(c.client_priority()) + str(c.client_path_map()),
-              "");
     EXPECT_EQ(c.type(), 75);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,19 +53,12 @@ const Table kTables[] = {
 };
 // clang-format on
 
-std::vector<std::string> splitNames(const std::string& names) {
-    std::vector<std::string> out;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = names.find(',', start);
-        out.push_back(names.substr(start, comma - start));
-        if (comma == std::string::npos) return out;
-        start = comma + 1;
-    }
-}
-
 TEST(VnFlagTest, EveryTableBothWaysInRowOrder) {
     for (const Table& t : kTables) {
-        const std::vector<std::string> names = splitNames(t.names);
+        std::vector<std::string> names;
+        std::istringstream in(t.names);
+        for (std::string name; std::getline(in, name, ',');)
+            names.push_back(name);
         ASSERT_EQ(names.size(), t.values.size()) << t.title;
         int all = 0;
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -75,7 +69,7 @@ TEST(VnFlagTest, EveryTableBothWaysInRowOrder) {
         EXPECT_EQ(str(t.toString(all)), t.names) << t.title;
         EXPECT_EQ(str(t.toString(-1)), t.names) << t.title;  // unnamed bits are ignored
         EXPECT_EQ(t.toInt(t.names), all) << t.title;
-        EXPECT_EQ(str(t.toString(~all)), "0") << t.title;
+        EXPECT_EQ(str(t.toString(~all)) + str(t.toString(0)), "00") << t.title;
         EXPECT_EQ(t.toInt("") + t.toInt("bogus") + t.toInt(" , ,"), 0) << t.title;
         // Every value made of named bits comes back through its text.
         for (int pick = 0; pick < 64; ++pick) {
@@ -88,15 +82,9 @@ TEST(VnFlagTest, EveryTableBothWaysInRowOrder) {
 }
 
 TEST(VnFlagTest, ExamplesAndNameReading) {
-    EXPECT_EQ(str(vn_job_flag_string(0)) + " " + str(vn_job_flag_string(128)), "0 0");
-    EXPECT_EQ(str(vn_worker_flag_string(3)), "dynamic,dedicated");
-    EXPECT_EQ(str(vn_job_flag_string(127)),
-              "uninterruptible,memory_hard_limit,grid,thrifty,expand,auto_mount,export_environment");
-    EXPECT_EQ(str(vn_supervisor_mode_flag_string(6)), "stop_activity,enforce_password");
     EXPECT_EQ(vn_job_flag_int("uninterruptable") + vn_job_flag_int("uninterruptible"), 2);
     EXPECT_EQ(str(vn_job_flag_string(vn_job_flag_int("uninterruptable,grid"))), "uninterruptible,grid");
 
-    EXPECT_EQ(vn_client_flag_int("ssl, restrict_domain"), 192);
     EXPECT_EQ(vn_client_flag_int(" \tssl\r\n,\nrestrict_domain "), 192);
     EXPECT_EQ(vn_client_flag_int("SSL") + vn_client_flag_int("ssl x") + vn_client_flag_int("ss"), 0);
     EXPECT_EQ(vn_client_flag_int("ssl,bogus"), 64);
@@ -111,10 +99,7 @@ TEST(VnFlagTest, ExamplesAndNameReading) {
     EXPECT_EQ(vn_permission_flag_int(" 3") + vn_permission_flag_int("+3") + vn_permission_flag_int("3,1"), 0);
 
     // A long run of one large name wraps around instead of overflowing.
-    std::string many;
-    for (int i = 0; i < 5; ++i)
-        many += "admin,";
-    EXPECT_EQ(vn_permission_flag_int(many.c_str()), static_cast<int>(5u * 1073741824u));
+    EXPECT_EQ(vn_permission_flag_int("admin,admin,admin,admin,admin,"), static_cast<int>(5u * 1073741824u));
 }
 
 }  // namespace

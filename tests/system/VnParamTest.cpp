@@ -11,11 +11,13 @@
 
 namespace {
 
+using Words = std::initializer_list<const char*>;
+
 std::string str(const VnString& s) {
     return std::string(s.value(), s.length());
 }
 
-int parseWords(VnParam& p, std::initializer_list<const char*> list) {
+int parseWords(VnParam& p, Words list) {
     VnStringList args;
     for (const char* w : list)
         args.push(new VnString(w));
@@ -30,6 +32,17 @@ std::string positional(const VnParam& p) {
     return out;
 }
 
+// Per flag, what get answers and the given flag it sets ("9" when untouched), each followed by " ".
+std::string flags(VnParam& p, Words names) {
+    std::string out;
+    for (const char* name : names) {
+        unsigned char given = 9;
+        const int found = p.get(name, given);
+        out += std::to_string(found) + std::to_string(given) + " ";
+    }
+    return out;
+}
+
 // A parser with an option of every kind, and two names of which one prefixes the other.
 struct Parser : VnParam {
     Parser() {
@@ -41,7 +54,7 @@ struct Parser : VnParam {
         defineFlag("named");
         defineFlag("hold");
     }
-    int run(std::initializer_list<const char*> list) { return parseWords(*this, list); }
+    int run(Words list) { return parseWords(*this, list); }
     std::string text(const char* option) {
         VnString value("unset");
         get(option, value);
@@ -55,41 +68,25 @@ struct Parser : VnParam {
     }
 };
 
-void helpCallback() {
-    std::fputs("help callback\n", stderr);
-}
-
-void versionCallback() {
-    std::fputs("version callback\n", stderr);
-}
-
 }  // namespace
 
 TEST(VnParam, FailureMessagesExactly) {
-    const struct {
-        std::initializer_list<const char*> args;
-        const char* message;
-    } cases[] = {
-        {{"-zz"}, "ERROR: unknown option -zz\n"},
-        {{"--"}, "ERROR: unknown option --\n"},
-        {{"-="}, "ERROR: unknown option -=\n"},
+    const std::string notInteger = "ERROR: parameter '-s' is not an integer\n";
+    // clang-format off
+    const struct { Words args; std::string message; } cases[] = {
+        {{"-zz"}, "ERROR: unknown option -zz\n"}, {{"--"}, "ERROR: unknown option --\n"},
         {{"-all", "-Name"}, "ERROR: unknown option -Name\n"},
         {{"-nam"}, "ERROR: ambiguous option '-nam'\n\tcould be:\n\t\t-name\n\t\t-named\n"},
         {{"-h"}, "ERROR: ambiguous option '-h'\n\tcould be:\n\t\t-help\n\t\t-hold\n"},
         {{"-user"}, "ERROR: parameter '-user' missing input\n"},
         {{"--c"}, "ERROR: parameter '--c' missing input\n"},
-        {{"-shift"}, "ERROR: parameter '-shift' missing input\n"},
         {{"-count", ""}, "ERROR: option expects an integer '-count'"},
         {{"-co", "1x"}, "ERROR: parameter '1x' is not an integer\n"},
         {{"-count", "+1"}, "ERROR: parameter '+1' is not an integer\n"},
-        {{"-shift", ""}, "ERROR: parameter '-shift' is blank\n"},
-        {{"-s", "+"}, "ERROR: parameter '-s' is not an integer\n"},
-        {{"-s", "-"}, "ERROR: parameter '-s' is not an integer\n"},
-        {{"-s", "5a"}, "ERROR: parameter '-s' is not an integer\n"},
-        {{"-s", "--5"}, "ERROR: parameter '-s' is not an integer\n"},
-        {{"-s", "+-5"}, "ERROR: parameter '-s' is not an integer\n"},
-        {{"-s", "1-"}, "ERROR: parameter '-s' is not an integer\n"},
+        {{"-shift", ""}, "ERROR: parameter '-shift' is blank\n"}, {{"-s", "+"}, notInteger},
+        {{"-s", "5a"}, notInteger}, {{"-s", "--5"}, notInteger}, {{"-s", "1-"}, notInteger},
     };
+    // clang-format on
     for (const auto& c : cases) {
         Parser p;
         EXPECT_EQ(p.run(c.args), 0) << c.message;
@@ -101,26 +98,17 @@ TEST(VnParam, FailureMessagesExactly) {
     Parser p;
     ASSERT_EQ(p.run({"x", "y"}), 1);
     EXPECT_EQ(p.run({"-all", "-user", "u", "-zz", "rest"}), 0);
-    unsigned char given = 0;
-    EXPECT_EQ(p.get("all", given) * 10 + given, 11);
-    EXPECT_EQ(p.text("user") + "|" + std::to_string(p.length()), "u|0");
+    EXPECT_EQ(flags(p, {"all"}) + p.text("user") + "|" + std::to_string(p.length()), "11 u|0");
     EXPECT_EQ(p.run({"rest"}), 1);
     EXPECT_EQ(str(p.error()), "ERROR: unknown option -zz\n");
 }
 
-TEST(VnParam, PrefixesAndExactNames) {
+TEST(VnParam, PrefixesExactNamesAndLookups) {
     Parser p;
     ASSERT_EQ(p.run({"-name"}), 1);  // exact, although it also prefixes "named"
-    unsigned char name = 0, named = 0;
-    p.get("name", name);
-    p.get("named", named);
-    EXPECT_EQ(name * 10 + named, 10);
+    EXPECT_EQ(flags(p, {"name", "named"}), "11 10 ");
     ASSERT_EQ(p.run({"---named", "--a", "-ho"}), 1);  // any number of dashes, any unique prefix
-    p.get("named", named);
-    unsigned char all = 0, hold = 0;
-    p.get("all", all);
-    p.get("hold", hold);
-    EXPECT_EQ(named * 100 + all * 10 + hold, 111);
+    EXPECT_EQ(flags(p, {"named", "all", "hold"}), "11 11 11 ");
 
     VnParam late;  // the exact name wins wherever it stands in the list
     late.defineFlag("named");
@@ -130,12 +118,27 @@ TEST(VnParam, PrefixesAndExactNames) {
     VnString value;
     EXPECT_EQ(late.get("name", value), 1);
     EXPECT_EQ(str(value) + "|" + std::to_string(late.find("name")->tag()) + "|" + positional(late), "v|2|");
-    EXPECT_EQ(late.get("named", named) * 10 + named, 10);
+    EXPECT_EQ(flags(late, {"named"}), "10 ");
 
     VnParam empty;  // an option with an empty name is never chosen
     empty.defineFlag("");
     EXPECT_EQ(parseWords(empty, {"--"}), 0);
     EXPECT_EQ(str(empty.error()), "ERROR: unknown option --\n");
+
+    // Lookups take exact names only; options not given answer 0 and leave their outputs.
+    Parser q;
+    ASSERT_EQ(q.run({"-all"}), 1);
+    EXPECT_EQ(flags(q, {"nothing", "al", "user", "all"}), "09 09 10 11 ");
+    int number = 7, amount = 7;
+    char sign = '?';
+    VnString text("kept");
+    EXPECT_EQ(q.get("nothing", number) + q.get("count", number) + q.get("user", text), 0);
+    EXPECT_EQ(q.get("nothing", amount, sign) + q.get("shift", amount, sign), 0);
+    EXPECT_EQ(std::to_string(number) + std::to_string(amount) + sign + str(text), "77?kept");
+    EXPECT_EQ(q.defined("all") * 10 + q.defined("al"), 10);
+    EXPECT_EQ(q.find("al"), nullptr);
+    q.find("shift")->exists(1);  // given with an empty text: no diff value
+    EXPECT_EQ(q.diff("shift"), "0?-99");
 }
 
 TEST(VnParam, ValuesAndPositionalArguments) {
@@ -144,7 +147,8 @@ TEST(VnParam, ValuesAndPositionalArguments) {
         p.run({"-user", "-all", "-c", "1-2", "--sh", "-3", "-user", "", "-all", "rest", "-x", "-5", ""}), 1);
     EXPECT_EQ(p.text("user") + "|" + p.text("count") + "|" + p.diff("shift"), "|1-2|1-3");
     int count = 0;
-    EXPECT_EQ(p.get("count", count) * 10 + count, 11);  // "1-2" passes and reads as 1
+    EXPECT_EQ(p.get("count", count), 1);
+    EXPECT_EQ(count, 1);  // "1-2" passes and reads as 1
     EXPECT_EQ(positional(p), "rest|-x|-5|");
     EXPECT_EQ(str(p.arg(-1)) + str(p.arg(4)) + "|" + str(p.name()), "|");  // the empty program name
 
@@ -157,13 +161,10 @@ TEST(VnParam, ValuesAndPositionalArguments) {
     }
 
     // Options end at the first word without a leading "-", at an integer, or at an empty word.
-    for (auto args :
-         {std::initializer_list<const char*>{"-", "-all"}, {"-5", "-all"}, {"", "-all"}, {"file", "-all"}}) {
+    for (Words args : {Words{"-", "-all"}, Words{"-5", "-all"}, Words{"", "-all"}, Words{"file", "-all"}}) {
         Parser q;
         ASSERT_EQ(q.run(args), 1);
-        unsigned char all = 9;
-        EXPECT_EQ(q.get("all", all) * 10 + all, 10);
-        EXPECT_EQ(q.length(), 2);
+        EXPECT_EQ(flags(q, {"all"}) + std::to_string(q.length()), "10 2");
     }
     VnStringList withNull;
     withNull.push(nullptr);  // a null slot reads as an empty word
@@ -172,27 +173,7 @@ TEST(VnParam, ValuesAndPositionalArguments) {
     EXPECT_EQ(positional(p), "|-all");
 }
 
-TEST(VnParam, GetOnUndefinedAndNotGivenOptions) {
-    Parser p;
-    ASSERT_EQ(p.run({"-all"}), 1);
-    unsigned char given = 7;
-    int number = 7, amount = 7;
-    char sign = '?';
-    VnString text("kept");
-    EXPECT_EQ(p.get("nothing", given) + p.get("al", given), 0);  // undefined: given untouched
-    EXPECT_EQ(given, 7);
-    EXPECT_EQ(p.get("user", given) * 10 + given, 10);  // defined, not given
-    EXPECT_EQ(p.get("nothing", number) + p.get("count", number) + p.get("user", text), 0);
-    EXPECT_EQ(p.get("nothing", amount, sign) + p.get("shift", amount, sign), 0);
-    EXPECT_EQ(std::to_string(number) + std::to_string(amount) + sign + str(text), "77?kept");
-    EXPECT_EQ(p.defined("all") * 10 + p.defined("al"), 10);
-    EXPECT_EQ(p.find("al"), nullptr);
-
-    p.find("shift")->exists(1);  // given with an empty text: no diff value
-    EXPECT_EQ(p.diff("shift"), "0?-99");
-}
-
-TEST(VnParam, ArgumentVector) {
+TEST(VnParam, ArgumentVectorAndDisplay) {
     std::vector<std::string> texts = {"prog", "-user", "me", "a", "b"};
     std::vector<char*> argv;
     for (std::string& t : texts)
@@ -211,14 +192,25 @@ TEST(VnParam, ArgumentVector) {
     argv[0] = nullptr;
     EXPECT_EQ(p.parse(1, argv.data()), 1);
     EXPECT_EQ(str(p.name()), "");
+
+    VnParam shown;
+    shown.defineStringOption("user");
+    char name[] = "vnjobinfo";
+    char* nameOnly[] = {name};
+    ASSERT_EQ(shown.parse(1, nameOnly), 1);
+    testing::internal::CaptureStdout();
+    shown.displayHeader();
+    shown.displayHelp();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "help: vnjobinfo -help -version -user \nhelp: vnjobinfo\n\t-help\n\t-version\n\t-user\n");
 }
 
 TEST(VnParam, HelpAndVersionEndTheProcess) {
-    auto parseAndExit = [](std::initializer_list<const char*> args, bool callbacks) {
+    auto parseAndExit = [](Words args, bool callbacks) {
         Parser p;
         if (callbacks) {
-            p.setHelp(helpCallback);
-            p.setVersion(versionCallback);
+            p.setHelp([] { std::fputs("help callback\n", stderr); });
+            p.setVersion([] { std::fputs("version callback\n", stderr); });
         }
         p.run(args);
         std::fputs("returned\n", stderr);
@@ -230,20 +222,6 @@ TEST(VnParam, HelpAndVersionEndTheProcess) {
     EXPECT_EXIT(parseAndExit({"-help"}, false), ::testing::ExitedWithCode(0), "^$");
     // A failed parse returns, whatever was given before the failure.
     EXPECT_EXIT(parseAndExit({"-help", "-zz"}, true), ::testing::ExitedWithCode(3), "^returned\n$");
-}
-
-TEST(VnParam, DisplayHeaderAndHelp) {
-    VnParam p;
-    p.defineStringOption("user");
-    std::vector<std::string> texts = {"vnjobinfo"};
-    char* argv[] = {texts[0].data()};
-    ASSERT_EQ(p.parse(1, argv), 1);
-    testing::internal::CaptureStdout();
-    p.displayHeader();
-    p.displayHelp();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "help: vnjobinfo -help -version -user \n"
-              "help: vnjobinfo\n\t-help\n\t-version\n\t-user\n");
 }
 
 TEST(VnParam, LongArgumentLists) {

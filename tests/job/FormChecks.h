@@ -75,6 +75,7 @@ inline Line objLine(int tag, const std::string& name, VnPack& member) {
     return {name, objField(tag, member.type(), packed(member).substr(4)), nested(name, member)};
 }
 
+// The whole binary form, or XML document, of a record of these fields.
 inline std::string binaryOf(const std::vector<Line>& lines) {
     std::string out = kVersion;
     for (const Line& line : lines)

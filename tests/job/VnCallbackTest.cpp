@@ -25,16 +25,14 @@ VnCallback filled() {
     return c;
 }
 
-// The binary form, or the XML document, of a callback of these fields.
-std::string form(bool xml, int id, int pid, const char* code, const char* triggers, int language, int max,
-                 int count, const char* user, const char* ready, int time) {
+std::vector<Line> linesOf(int id, int pid, const char* code, const char* triggers, int language, int max,
+                          int count, const char* user, const char* ready, int time = 0) {
     // clang-format off
-    const std::vector<Line> lines = {intLine(1, "id", id), intLine(10, "pid", pid), strLine(3, "code", code),
+    return {intLine(1, "id", id), intLine(10, "pid", pid), strLine(3, "code", code),
         strLine(6, "triggers", triggers), intLine(2, "language", language), intLine(5, "max", max),
         intLine(4, "count", count), strLine(9, "user", user), strLine(8, "ready", ready),
         timeLine(11, "lastupdate", time)};
     // clang-format on
-    return xml ? xmlOf("callback", lines) : binaryOf(lines);
 }
 
 // The sorted names (or name=value pairs) that the triggers (or the ready text) give.
@@ -65,14 +63,13 @@ std::set<std::string> pairsOf(const std::string& ready) {
 
 TEST(VnCallback, PackedFormsAndCopies) {
     VnCallback blank, c = filled(), partial;
-    for (bool xml : {false, true})
-        EXPECT_EQ(packed(blank, xml), form(xml, -1, -1, "", "", 5, -1, 0, "", "0", 0));
-    expectForms(c, form(false, 3, 12, "print 'a<b'", "done-job-a", 2, 9, 4, "ann", "done-job-a 1", 700),
-                form(true, 3, 12, "print 'a<b'", "done-job-a", 2, 9, 4, "ann", "done-job-a 1", 700));
+    expectForms(blank, "callback", linesOf(-1, -1, "", "", 5, -1, 0, "", "0"));
+    expectForms(c, "callback",
+                linesOf(3, 12, "print 'a<b'", "done-job-a", 2, 9, 4, "ann", "done-job-a 1", 700));
     expectCopies(c);
     // Absent fields keep their values.
     ASSERT_EQ(unpackInto(partial, kVersion + intField(40, 1) + strField(9, "bo") + intField(2, 7)), 0);
-    EXPECT_EQ(packed(partial), form(false, -1, -1, "", "", 7, -1, 0, "bo", "0", 0));
+    EXPECT_EQ(packed(partial), binaryOf(linesOf(-1, -1, "", "", 7, -1, 0, "bo", "0")));
     VnCallbackList list;
     EXPECT_EQ(str(list.typeXML()) + std::to_string(list.type()), "callback_list47");
 }
@@ -135,7 +132,7 @@ TEST_F(VnCallbackFile, LoadMakesOneCallbackPerCompleteSection) {
     std::multiset<std::string> loaded;
     for (int i = 0; i < list.length(); ++i)
         loaded.insert(packed(*list.get(i)));
-    const std::string render = form(false, -1, -1, "print 1", "done-job-render", 1, 3, 0, "", "0", 0),
-                      failed = form(false, -1, -1, "x", "failed-job-render", 5, -1, 0, "", "0", 0);
+    const std::string render = binaryOf(linesOf(-1, -1, "print 1", "done-job-render", 1, 3, 0, "", "0")),
+                      failed = binaryOf(linesOf(-1, -1, "x", "failed-job-render", 5, -1, 0, "", "0"));
     EXPECT_EQ(loaded, (std::multiset<std::string>{render, render, failed, failed}));
 }

@@ -151,12 +151,11 @@ TEST_F(VnJobConfigTest, VersionChecks) {
     // clang-format off
     const std::pair<const char*, bool> cases[] = {
         {"minimum_vorn_version = 5.1", true}, {"minimum_vorn_version = 5.10", true},
-        {"minimum_vorn_version = 5.0", true}, {"minimum_vorn_version = 5.2", false},
-        {"minimum_vorn_version = 6", false}, {"minimum_vorn_version = abc", true},
+        {"minimum_vorn_version = 5.2", false}, {"minimum_vorn_version = abc", true},
         {"minimum_vorn_version = 5.1.2", true}, {"minimum_vorn_version = 1e9", true},
         {"required_vorn_version = 5", false}, {"required_vorn_version = 5.1", true},
         {"required_vorn_version = 5.10", true}, {"required_vorn_version = ''", true},
-        {"required_vorn_version = 5.2", false}, {"required_vorn_version = 5.x", true},
+        {"required_vorn_version = 5.x", true},
         {"minimum_vorn_version = 99999999999999999999999999999999999999999999999999", false},
     };
     // clang-format on

@@ -141,21 +141,20 @@ TEST(VnJobGraph, CompileFillsUnsetFieldsAndWritesDependencies) {
     VnJobList plain;
     graph.compile(plain);
     EXPECT_EQ(summary(plain), "a::0 b::0 c:done-job-x:293 d::0 ");
-}
 
-TEST(VnJobGraph, SharedEmptyLabelsAndCycles) {
-    VnJobGraph graph;
+    // Shared and empty labels, and a cycle: every job whole, in node order; the later job of a label
+    // takes the dependency.
+    VnJobGraph shared;
     for (const char* label : {"", "s", "", "s", "p", "q"})
-        addNode(graph, labelled(label));
-    addLink(graph, "x", "");
-    addLink(graph, "", "s");
-    addLink(graph, "p", "q");
-    addLink(graph, "q", "p");
-
-    VnJobList out;
-    graph.compile(out);
-    // Every job whole, in node order; the later job of a label takes the dependency.
-    EXPECT_EQ(summary(out), "::0 s::0 :done-job-x:272 s:done-job-:272 p:done-job-q:272 q:done-job-p:272 ");
+        addNode(shared, labelled(label));
+    addLink(shared, "x", "");
+    addLink(shared, "", "s");
+    addLink(shared, "p", "q");
+    addLink(shared, "q", "p");
+    VnJobList sharedOut;
+    shared.compile(sharedOut);
+    EXPECT_EQ(summary(sharedOut),
+              "::0 s::0 :done-job-x:272 s:done-job-:272 p:done-job-q:272 q:done-job-p:272 ");
 }
 
 TEST(VnJobGraph, CopiesTakeNodesAndLinks) {

@@ -11,44 +11,13 @@
 #include "job/VnJobStats.h"
 #include "job/VnReport.h"
 #include "job/VnRequest.h"
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), std::size_t(s.length()));
-}
 
 // The fields of an object's binary form. Packing changes only the object's pack buffer.
 std::string body(const VnPack& object) {
     return packed(const_cast<VnPack&>(object)).substr(4);
-}
-
-// The object's XML block as a field of the record one level up, under name.
-std::string nestedXML(const std::string& name, VnPack& object) {
-    const std::string document = packed(object, true);
-    std::string block = "\t\t";
-    for (char c : document.substr(document.find('\n') + 1)) {
-        block += c;
-        if (c == '\n') block += "\t\t";
-    }
-    return "\t<" + name + ">\n" + block + "\n\t</" + name + ">\n";
-}
-
-std::string el(const std::string& name, int value) {
-    return "\t<" + name + ">" + std::to_string(value) + "</" + name + ">\n";
-}
-
-// Both forms exactly, and each reads back into a new record that writes the binary form again.
-template <class T>
-void expectForms(T& record, const std::string& binary, const std::string& xml) {
-    EXPECT_EQ(packed(record), binary);
-    EXPECT_EQ(packed(record, true), xml);
-    T back, fromXML;
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, xml, true), 0);
-    EXPECT_EQ(packed(back), binary);
-    EXPECT_EQ(packed(fromXML), binary);
 }
 
 // The flag does not travel; every copy takes it with the members.
@@ -148,7 +117,6 @@ TEST(VnJobStats, DataLineAndElapsedTimes) {
         {10, 160, "time: [2.5 m] 150"},
         {-2000000000, 2000000000, "time: [596523.2 h] 2147483647"},
         {2000000000, -2000000000, "time: [-2147483648 s] -2147483648"},
-        {INT_MIN, INT_MAX, "time: [596523.2 h] 2147483647"},
     };
     for (const auto& span : spans) {
         const std::string line = str(stats(span.start, span.end).data());
@@ -170,13 +138,10 @@ TEST(VnJobStats, TallyAndPackedForms) {
     fresh.tally(negative);
     EXPECT_EQ(packed(fresh), packed(blank));
 
-    expectForms(
-        total,
-        kVersion + intField(1, 12) + intField(2, 3) + intField(3, 9) + objField(4, 33, intField(1, 100)) +
-            objField(5, 33, intField(1, 7660)) + intField(6, 2048) + intField(7, 512) + strField(8, "node1"),
-        objectXML("job_stats", el("job_id", 12) + el("sub_id", 3) + el("threads", 9) +
-                                   nestedXML("start", total.start()) + nestedXML("end", total.end()) +
-                                   el("max_memory", 2048) + el("max_swap", 512) + "\t<host>node1</host>\n"));
+    expectForms(total, "job_stats",
+                {intLine(1, "job_id", 12), intLine(2, "sub_id", 3), intLine(3, "threads", 9),
+                 timeLine(4, "start", 100), timeLine(5, "end", 7660), intLine(6, "max_memory", 2048),
+                 intLine(7, "max_swap", 512), strLine(8, "host", "node1")});
 }
 
 TEST(VnAssignment, PackedFormsKeepTheReceiversMemory) {
@@ -191,13 +156,12 @@ TEST(VnAssignment, PackedFormsKeepTheReceiversMemory) {
         objField(11, 122, intField(1, 1) + strField(10, "pass") + objField(30, 120, body(VnVariable(12)))) +
         objField(12, 13, intField(1, 0x0A000001)) + intField(13, 10) + intField(14, 20);
     VnAddress address(0x0A000001);
-    const std::string xml =
-        objectXML("assignment",
-                  nestedXML("job", a.job()) + nestedXML("subjob", a.subjob()) + el("proc_id", 4321) +
-                      el("thread_id", 7) + nestedXML("stats", a.jobstats()) + el("outpos", 100) +
-                      el("errpos", 200) + nestedXML("work", a.work()) + el("develop", 1) +
-                      nestedXML("time_start", a.timestart()) + nestedXML("variable", a.variable()) +
-                      nestedXML("server_address", address) + el("outstartpos", 10) + el("errstartpos", 20));
+    const std::string xml = objectXML(
+        "assignment", nested("job", a.job()) + nested("subjob", a.subjob()) + el("proc_id", 4321) +
+                          el("thread_id", 7) + nested("stats", a.jobstats()) + el("outpos", 100) +
+                          el("errpos", 200) + nested("work", a.work()) + el("develop", 1) +
+                          nested("time_start", a.timestart()) + nested("variable", a.variable()) +
+                          nested("server_address", address) + el("outstartpos", 10) + el("errstartpos", 20));
     expectForms(a, binary, xml);
 
     VnAssignment back;
@@ -206,7 +170,6 @@ TEST(VnAssignment, PackedFormsKeepTheReceiversMemory) {
     ASSERT_EQ(unpackInto(back, binary), 0);
     ASSERT_EQ(unpackInto(back, xml, true), 0);
     EXPECT_EQ(memory(back), "mine|1|2|s1|77|101");
-    EXPECT_EQ(memory(VnAssignment()), "|0|0||0|010");
 }
 
 TEST(VnAssignment, CopiesArePartial) {
@@ -254,8 +217,8 @@ TEST(VnReport, SubjobBeforeStatisticsInBothForms) {
                  intField(1, -1) + intField(2, -1) + strField(3, "") + strField(5, "") + intField(4, 2) +
                      intField(6, -1) + strField(7, ""));
     expectForms(r, binary,
-                objectXML("report", nestedXML("subjob", r.subjob()) + nestedXML("job_stats", r.jobstats()) +
-                                        nestedXML("out_log", r.outlog()) + nestedXML("err_log", r.errlog())));
+                objectXML("report", nested("subjob", r.subjob()) + nested("job_stats", r.jobstats()) +
+                                        nested("out_log", r.outlog()) + nested("err_log", r.errlog())));
     VnReport copied(r);
     r.outlog().data("changed");  // a deep copy of all four members
     EXPECT_EQ(packed(copied), binary);
@@ -263,31 +226,29 @@ TEST(VnReport, SubjobBeforeStatisticsInBothForms) {
 
 TEST(VnDuty, SubjobBeforeJobAndTheFlagInMemory) {
     VnDuty d;
-    EXPECT_EQ(d.preempt(), 0);
     d.job().id(12);
     d.subjob().id(3);
     VnHost host;
     host.name("node1");
     d.host(host);
     d.preempt(1);
-    expectForms(d,
-                kVersion + objField(2, 4, body(d.subjob())) + objField(1, 1, body(d.job())) +
-                    objField(3, 9, strField(1, "node1")),
-                objectXML("duty", nestedXML("subjob", d.subjob()) + nestedXML("job", d.job()) +
-                                      nestedXML("host", d.host())));
+    expectForms(
+        d,
+        kVersion + objField(2, 4, body(d.subjob())) + objField(1, 1, body(d.job())) +
+            objField(3, 9, strField(1, "node1")),
+        objectXML("duty", nested("subjob", d.subjob()) + nested("job", d.job()) + nested("host", d.host())));
     expectFlag(d, &VnDuty::preempt);
 }
 
 TEST(VnRequest, ReservationBeforeSubjobAndTheFlagInMemory) {
     VnRequest r;
-    EXPECT_EQ(r.satisfied(), 0);
     r.reservation(VnReservation(VnString("host.processors=2")));
     r.subjob().id(4);
     r.satisfied(1);
-    expectForms(
-        r,
-        kVersion + objField(1, 27, strField(1, "host") + strField(2, "processors") + strField(3, "2")) +
-            objField(2, 4, body(r.subjob())),
-        objectXML("request", nestedXML("reservation", r.reservation()) + nestedXML("subjob", r.subjob())));
+    expectForms(r,
+                kVersion +
+                    objField(1, 27, strField(1, "host") + strField(2, "processors") + strField(3, "2")) +
+                    objField(2, 4, body(r.subjob())),
+                objectXML("request", nested("reservation", r.reservation()) + nested("subjob", r.subjob())));
     expectFlag(r, &VnRequest::satisfied);
 }

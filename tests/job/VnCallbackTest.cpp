@@ -5,21 +5,10 @@
 #include <set>
 #include <string>
 
+#include "tests/job/FormChecks.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-std::string fieldsOf(const VnCallback& c) {
-    return std::to_string(c.id()) + "," + std::to_string(c.pid()) + "," + str(c.code()) + "," +
-           str(c.triggers()) + "," + std::to_string(c.language()) + "," + std::to_string(c.maximum()) + "," +
-           std::to_string(c.count()) + "," + str(c.user()) + "," + str(c.ready()) + "," +
-           std::to_string(c.lastupdate().value());
-}
 
 VnCallback filled() {
     VnCallback c;
@@ -34,6 +23,16 @@ VnCallback filled() {
     c.ready("done-job-a 1");
     c.lastupdate(VnTime(700));
     return c;
+}
+
+std::vector<Line> linesOf(int id, int pid, const char* code, const char* triggers, int language, int max,
+                          int count, const char* user, const char* ready, int time = 0) {
+    // clang-format off
+    return {intLine(1, "id", id), intLine(10, "pid", pid), strLine(3, "code", code),
+        strLine(6, "triggers", triggers), intLine(2, "language", language), intLine(5, "max", max),
+        intLine(4, "count", count), strLine(9, "user", user), strLine(8, "ready", ready),
+        timeLine(11, "lastupdate", time)};
+    // clang-format on
 }
 
 // The sorted names (or name=value pairs) that the triggers (or the ready text) give.
@@ -62,72 +61,35 @@ std::set<std::string> pairsOf(const std::string& ready) {
 
 }  // namespace
 
-TEST(VnCallback, PackedFormsByteForByte) {
-    VnCallback blank;
-    EXPECT_EQ(packed(blank), kVersion + intField(1, -1) + intField(10, -1) + strField(3, "") +
-                                 strField(6, "") + intField(2, 5) + intField(5, -1) + intField(4, 0) +
-                                 strField(9, "") + strField(8, "0") +
-                                 objField(11, VN_TYPE_TIME, intField(1, 0)));
-    EXPECT_EQ(
-        packed(blank, true),
-        objectXML("callback",
-                  "\t<id>-1</id>\n\t<pid>-1</pid>\n\t<code></code>\n\t<triggers></triggers>\n"
-                  "\t<language>5</language>\n\t<max>-1</max>\n\t<count>0</count>\n\t<user></user>\n"
-                  "\t<ready>0</ready>\n\t<lastupdate>\n\t\t<object type = 'time'>\n\t\t\t<value>0</value>\n"
-                  "\t\t</object>\n\t</lastupdate>\n"));
-
-    VnCallback c = filled();
-    const std::string binary = packed(c);
-    EXPECT_EQ(binary, kVersion + intField(1, 3) + intField(10, 12) + strField(3, "print 'a<b'") +
-                          strField(6, "done-job-a") + intField(2, 2) + intField(5, 9) + intField(4, 4) +
-                          strField(9, "ann") + strField(8, "done-job-a 1") +
-                          objField(11, VN_TYPE_TIME, intField(1, 700)));
-    const std::string document = packed(c, true);
-    EXPECT_EQ(
-        document,
-        objectXML("callback",
-                  "\t<id>3</id>\n\t<pid>12</pid>\n\t<code>print 'a&lt;b'</code>\n"
-                  "\t<triggers>done-job-a</triggers>\n\t<language>2</language>\n\t<max>9</max>\n"
-                  "\t<count>4</count>\n\t<user>ann</user>\n\t<ready>done-job-a 1</ready>\n"
-                  "\t<lastupdate>\n\t\t<object type = 'time'>\n\t\t\t<value>700</value>\n\t\t</object>\n"
-                  "\t</lastupdate>\n"));
-
-    VnCallback back, fromXML, partial;
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
+TEST(VnCallback, PackedFormsAndCopies) {
+    VnCallback blank, c = filled(), partial;
+    expectForms(blank, "callback", linesOf(-1, -1, "", "", 5, -1, 0, "", "0"));
+    expectForms(c, "callback",
+                linesOf(3, 12, "print 'a<b'", "done-job-a", 2, 9, 4, "ann", "done-job-a 1", 700));
+    expectCopies(c);
+    // Absent fields keep their values.
     ASSERT_EQ(unpackInto(partial, kVersion + intField(40, 1) + strField(9, "bo") + intField(2, 7)), 0);
-    EXPECT_EQ(fieldsOf(back), fieldsOf(c));
-    EXPECT_EQ(fieldsOf(fromXML), fieldsOf(c));
-    EXPECT_EQ(fieldsOf(partial), "-1,-1,,,7,-1,0,bo,0,0");  // absent fields keep their values
-
+    EXPECT_EQ(packed(partial), binaryOf(linesOf(-1, -1, "", "", 7, -1, 0, "bo", "0")));
     VnCallbackList list;
     EXPECT_EQ(str(list.typeXML()) + std::to_string(list.type()), "callback_list47");
 }
 
-TEST(VnCallback, CopiesLanguagesAndSlots) {
-    const VnCallback source = filled();
-    VnCallback copied(source), assigned, viaCopy;
-    assigned = source;
-    viaCopy.copy(source);
-    viaCopy.copy(viaCopy);
-    EXPECT_EQ(fieldsOf(copied) + "|" + fieldsOf(assigned) + "|" + fieldsOf(viaCopy),
-              fieldsOf(source) + "|" + fieldsOf(source) + "|" + fieldsOf(source));
-
+TEST(VnCallback, LanguagesAndSlots) {
+    VnCallback c = filled();
     std::string words, numbers;
     for (int n = 0; n <= 9; ++n) {
-        copied.language(n);
-        words += str(copied.languagestring()) + ",";
+        c.language(n);
+        words += str(c.languagestring()) + ",";
     }
     EXPECT_EQ(words, "unknown,perl,python,tcl,vorn,unknown,post,mail,dependency,unknown,");
     for (const char* w : {"dependency", "post", "unknown", "Perl", "perl "}) {
-        copied.languagestring(w);
-        numbers += std::to_string(copied.language());
+        c.languagestring(w);
+        numbers += std::to_string(c.language());
     }
     EXPECT_EQ(numbers, "86555");
-
-    EXPECT_EQ(std::to_string(VnCallback().sid(4)) + "," + std::to_string(source.sid(5)) + "," +
-                  std::to_string(source.sid(0)),
-              "-1,2,0");
+    EXPECT_EQ(
+        std::to_string(VnCallback().sid(4)) + "," + std::to_string(c.sid(5)) + "," + std::to_string(c.sid(0)),
+        "-1,2,0");
 }
 
 TEST(VnCallback, TriggersAndReadyPairs) {
@@ -169,9 +131,8 @@ TEST_F(VnCallbackFile, LoadMakesOneCallbackPerCompleteSection) {
     list.load(VnString(at("missing").c_str()));
     std::multiset<std::string> loaded;
     for (int i = 0; i < list.length(); ++i)
-        loaded.insert(fieldsOf(*list.get(i)));
-    EXPECT_EQ(loaded,
-              (std::multiset<std::string>{
-                  "-1,-1,print 1,done-job-render,1,3,0,,0,0", "-1,-1,print 1,done-job-render,1,3,0,,0,0",
-                  "-1,-1,x,failed-job-render,5,-1,0,,0,0", "-1,-1,x,failed-job-render,5,-1,0,,0,0"}));
+        loaded.insert(packed(*list.get(i)));
+    const std::string render = binaryOf(linesOf(-1, -1, "print 1", "done-job-render", 1, 3, 0, "", "0")),
+                      failed = binaryOf(linesOf(-1, -1, "x", "failed-job-render", 5, -1, 0, "", "0"));
+    EXPECT_EQ(loaded, (std::multiset<std::string>{render, render, failed, failed}));
 }

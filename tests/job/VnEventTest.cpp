@@ -4,13 +4,9 @@
 
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 // Every field, pgrp last.
 std::string fieldsOf(const VnEvent& e) {
@@ -39,32 +35,26 @@ VnEvent filled() {
 }  // namespace
 
 TEST(VnEvent, FullNamesBothWays) {
-    struct Row {
-        int category;
-        const char* text;
-    };
-    const Row rows[] = {
+    const std::pair<int, const char*> rows[] = {
         {0, "done-job-L"},    {1, "done-subjob-L-3"},     {2, "done-work-L-W"},
         {4, "done-"},         {5, "done-variable-L-W"},   {6, "done-client-L"},
         {8, "done-time-L-5"}, {16, "done-repeat-L-5-6"},  {32, "done-host-L-W"},
         {128, "done-global"}, {136, "done-globaltime-5"}, {152, "done-globalrepeat-5-6"},
         {64, "done-"},
     };
-    for (const Row& row : rows) {
-        VnEvent e;
-        e.name("done");
-        e.category(row.category);
+    for (const auto& [category, text] : rows) {
+        VnEvent e(0, VnString("W"), VnString("done"));
+        e.category(category);
         e.label("L");
-        e.workid("W");
         e.subid(3);
         e.start(5);
         e.interval(6);
-        EXPECT_EQ(str(e.fullname()), row.text) << row.category;
-        VnEvent back{VnString(row.text)};
-        const bool readable = row.category != 32 && row.category != 64;  // host has no word to read
-        EXPECT_EQ(back.category(), readable ? row.category : 4) << row.text;
-        EXPECT_EQ(str(back.fullname()), readable ? row.text : "done-") << row.text;
-        EXPECT_EQ(VnEvent::isvalid(VnString(row.text)), readable && row.category != 4) << row.text;
+        EXPECT_EQ(str(e.fullname()), text) << category;
+        VnEvent back{VnString(text)};
+        const bool readable = category != 32 && category != 64;  // host has no word to read
+        EXPECT_EQ(back.category(), readable ? category : 4) << text;
+        EXPECT_EQ(str(back.fullname()), readable ? text : "done-") << text;
+        EXPECT_EQ(VnEvent::isvalid(VnString(text)), readable && category != 4) << text;
     }
 
     VnEvent subjob(1, -1, VnString("d"));
@@ -95,12 +85,10 @@ TEST(VnEvent, FullNamesBothWays) {
     EXPECT_EQ(valid, "11100010");
 
     const std::string big = std::string(2 << 20, 'n') + "-subjob-" + std::string(2 << 20, 'l') + "-*";
-    VnEvent large{VnString(big.c_str())};
-    EXPECT_EQ(str(large.fullname()), big);
+    EXPECT_EQ(str(VnEvent(VnString(big.c_str())).fullname()), big);
 }
 
 TEST(VnEvent, ConstructorsWordsAndSlots) {
-    EXPECT_EQ(fieldsOf(VnEvent()), "0,4,-1,-1,-1,,,,0,-1,0,-1,|-1");
     EXPECT_EQ(fieldsOf(VnEvent(5, VnString("n"))), "0,0,-1,5,-1,,n,,0,-1,0,-1,|-1");
     EXPECT_EQ(fieldsOf(VnEvent(5, 2, VnString("n"))), "0,1,-1,5,2,,n,,0,-1,0,-1,|-1");
     EXPECT_EQ(fieldsOf(VnEvent(5, VnString("w"), VnString("n"))), "0,2,-1,5,-1,w,n,,0,-1,0,-1,|-1");
@@ -126,64 +114,38 @@ TEST(VnEvent, ConstructorsWordsAndSlots) {
               "2,0,0");
 }
 
-TEST(VnEvent, CopiesLeaveTheGroupBehind) {
-    const VnEvent source = filled();
-    VnEvent assigned;
-    assigned.pgrp(5);
-    assigned = source;
-    VnEvent copied(source), viaCopy;
-    viaCopy.copy(source);
-    viaCopy.copy(viaCopy);
-    EXPECT_EQ(fieldsOf(assigned), "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|5");
-    EXPECT_EQ(fieldsOf(copied), "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|-1");
-    EXPECT_EQ(fieldsOf(viaCopy), fieldsOf(copied));
-}
-
-TEST(VnEvent, PackedFormsByteForByte) {
-    VnEvent blank;
-    EXPECT_EQ(packed(blank), kVersion + intField(1, 4) + strField(11, "") + intField(2, -1) +
-                                 intField(3, -1) + strField(4, "") + strField(8, "") + strField(7, "") +
-                                 intField(5, 0) + intField(6, -1) + intField(9, 0) + intField(10, -1) +
-                                 intField(12, -1) + intField(13, 0));
-    EXPECT_EQ(
-        packed(blank, true),
-        objectXML(
-            "event",
-            "\t<category>4</category>\n\t<label></label>\n\t<job_id>-1</job_id>\n\t<sub_id>-1</sub_id>\n"
-            "\t<text_id></text_id>\n\t<name></name>\n\t<extra></extra>\n\t<start>0</start>\n"
-            "\t<interval>-1</interval>\n\t<flag>0</flag>\n\t<callback>-1</callback>\n\t<pid>-1</pid>\n"
-            "\t<id>0</id>\n"));
-
-    VnEvent e = filled();
-    const std::string binary = packed(e);
-    EXPECT_EQ(binary, kVersion + intField(1, 2) + strField(11, "render") + intField(2, 7) + intField(3, 3) +
-                          strField(4, "f1") + strField(8, "done") + strField(7, "a<b") + intField(5, 5) +
-                          intField(6, 6) + intField(9, 9) + intField(10, 10) + intField(12, 12) +
-                          intField(13, 13));
-    const std::string document = packed(e, true);
-    EXPECT_EQ(
-        document,
-        objectXML("event",
-                  "\t<category>2</category>\n\t<label>render</label>\n\t<job_id>7</job_id>\n"
-                  "\t<sub_id>3</sub_id>\n\t<text_id>f1</text_id>\n\t<name>done</name>\n"
-                  "\t<extra>a&lt;b</extra>\n\t<start>5</start>\n\t<interval>6</interval>\n\t<flag>9</flag>\n"
-                  "\t<callback>10</callback>\n\t<pid>12</pid>\n\t<id>13</id>\n"));
-
-    VnEvent back, fromXML, partial;
-    back.pgrp(1);
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
-    ASSERT_EQ(unpackInto(partial, kVersion + strField(8, "only") + intField(40, 1)),
-              0);  // unknown tag skipped
+TEST(VnEvent, PackedFormsAndCopies) {
+    auto lines = [](int category, const char* label, int jobid, int subid, const char* textid,
+                    const char* name, const char* extra, int start, int interval, int flag, int callback,
+                    int pid, int id) {
+        // clang-format off
+        return std::vector<Line>{intLine(1, "category", category), strLine(11, "label", label),
+            intLine(2, "job_id", jobid), intLine(3, "sub_id", subid), strLine(4, "text_id", textid),
+            strLine(8, "name", name), strLine(7, "extra", extra), intLine(5, "start", start),
+            intLine(6, "interval", interval), intLine(9, "flag", flag), intLine(10, "callback", callback),
+            intLine(12, "pid", pid), intLine(13, "id", id)};
+        // clang-format on
+    };
+    VnEvent blank, e = filled(), back, partial;
+    expectForms(blank, "event", lines(4, "", -1, -1, "", "", "", 0, -1, 0, -1, -1, 0));
+    expectForms(e, "event", lines(2, "render", 7, 3, "f1", "done", "a<b", 5, 6, 9, 10, 12, 13));
+    back.pgrp(1);  // the group does not travel
+    ASSERT_EQ(unpackInto(back, packed(e)), 0);
+    ASSERT_EQ(unpackInto(partial, kVersion + strField(8, "only") + intField(40, 1)), 0);  // 40: skipped
     EXPECT_EQ(fieldsOf(back), "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|1");
-    EXPECT_EQ(fieldsOf(fromXML), "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|-1");
     EXPECT_EQ(fieldsOf(partial), "0,4,-1,-1,-1,,only,,0,-1,0,-1,|-1");
 
     VnEventList list, listBack;
     list.push(new VnEvent(e));
     list.push(new VnEvent());
     ASSERT_EQ(unpackInto(listBack, packed(list, true), true), 0);
-    ASSERT_EQ(listBack.length(), 2);
-    EXPECT_EQ(fieldsOf(*listBack.get(0)) + " " + str(listBack.typeXML()) + std::to_string(listBack.type()),
-              "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|-1 event_list17");
+    EXPECT_EQ(packed(listBack) + std::to_string(listBack.type()), packed(list) + "17");
+
+    // Copies leave the group behind: a new copy has none, an assigned one keeps its own.
+    VnEvent assigned;
+    assigned.pgrp(5);
+    assigned = e;
+    EXPECT_EQ(fieldsOf(assigned) + " " + fieldsOf(VnEvent(e)),
+              "13,2,12,7,3,f1,done,a<b,5,6,9,10,render|5 13,2,12,7,3,f1,done,a<b,5,6,9,10,render|-1");
+    expectCopies(e);
 }

@@ -4,25 +4,9 @@
 
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-// The object block that the record writes of itself, each line indented by tabs more tabs.
-std::string block(VnPack& record, int tabs) {
-    std::string document = packed(record, true), out;
-    document.erase(0, document.find('\n') + 1);  // the version line
-    for (std::size_t start = 0, end = 0; start < document.size(); start = end + 1) {
-        end = document.find('\n', start);
-        if (end == std::string::npos) end = document.size();
-        out += std::string(tabs, '\t') + document.substr(start, end - start) + "\n";
-    }
-    return out;
-}
 
 VnJob labelled(const char* label) {
     VnJob job;
@@ -78,41 +62,34 @@ TEST(VnJobGraph, PackedFormsByteForByte) {
     graph.pgrp(12);
     graph.flagsstring("4");
 
-    const std::string nodeBinary =
-        intField(1, 3) + intField(2, -4) + objField(3, VN_TYPE_JOB, packed(job).substr(4));
-    const std::string linkBinary = strField(1, "a<") + strField(2, "b");
-    const std::string binary =
-        kVersion +
-        objField(2, VN_TYPE_JOB_NODE_LIST, intField(1, 1) + objField(10, VN_TYPE_JOB_NODE, nodeBinary)) +
-        objField(1, VN_TYPE_JOB_LINK_LIST, intField(1, 1) + objField(10, VN_TYPE_JOB_LINK, linkBinary)) +
-        intField(4, 7) + intField(31, 0) + intField(32, 0) + strField(5, "u") + strField(38, "") +
-        strField(8, "") + intField(12, 0) + strField(9, "") + strField(14, "") + strField(30, "") +
-        strField(34, "") + strField(36, "") + strField(37, "") + strField(33, "") + intField(26, 4) +
-        strField(28, "") + intField(39, 12);
-    EXPECT_EQ(packed(graph), binary);
-
-    const std::string document = objectXML(
-        "job_graph",
-        "\t<job_list>\n\t\t<object type = 'job_node_list'>\n\t\t\t<item>\n"
-        "\t\t\t\t<object type = 'job_node'>\n\t\t\t\t\t<x>3</x>\n\t\t\t\t\t<y>-4</y>\n\t\t\t\t\t<job>\n" +
-            block(job, 6) +
-            "\t\t\t\t\t</job>\n\t\t\t\t</object>\n\t\t\t</item>\n\t\t</object>\n\t</job_list>\n"
-            "\t<job_link_list>\n\t\t<object type = 'job_link_list'>\n\t\t\t<item>\n"
-            "\t\t\t\t<object type = 'job_link'>\n\t\t\t\t\t<start>a&lt;</start>\n"
-            "\t\t\t\t\t<end>b</end>\n\t\t\t\t</object>\n\t\t\t</item>\n\t\t</object>\n"
-            "\t</job_link_list>\n\t<priority>7</priority>\n\t<local_order>0</local_order>\n"
-            "\t<global_order>0</global_order>\n\t<user>u</user>\n\t<domain></domain>\n"
-            "\t<name></name>\n\t<cpus>0</cpus>\n\t<cluster></cluster>\n"
-            "\t<requirements></requirements>\n\t<reservations></reservations>\n"
-            "\t<restrictions></restrictions>\n\t<groups></groups>\n\t<hosts></hosts>\n"
-            "\t<queue></queue>\n\t<flags>4</flags>\n\t<account></account>\n\t<pgrp>12</pgrp>\n");
-    EXPECT_EQ(packed(graph, true), document);
-
-    for (bool xml : {false, true}) {
-        VnJobGraph back;
-        ASSERT_EQ(unpackInto(back, xml ? document : binary, xml), 0);
-        EXPECT_EQ(packed(back) + packed(back, true), binary + document) << xml;
-    }
+    const Line nodes = {
+        "",
+        objField(2, VN_TYPE_JOB_NODE_LIST,
+                 intField(1, 1) + objField(10, VN_TYPE_JOB_NODE,
+                                           intField(1, 3) + intField(2, -4) +
+                                               objField(3, VN_TYPE_JOB, packed(job).substr(4)))),
+        obj("job_list", "job_node_list",
+            obj("item", "job_node",
+                el("x", 3, 5) + el("y", -4, 5) + "\t\t\t\t\t<job>\n" + block(job, 6) + "\t\t\t\t\t</job>\n",
+                3))};
+    const Line links = {
+        "",
+        objField(1, VN_TYPE_JOB_LINK_LIST,
+                 intField(1, 1) + objField(10, VN_TYPE_JOB_LINK, strField(1, "a<") + strField(2, "b"))),
+        obj("job_link_list", "job_link_list",
+            obj("item", "job_link", el("start", "a&lt;", 5) + el("end", "b", 5), 3))};
+    // clang-format off
+    const std::vector<Line> lines = {nodes, links, intLine(4, "priority", 7), intLine(31, "local_order", 0),
+        intLine(32, "global_order", 0), strLine(5, "user", "u"), strLine(38, "domain", ""),
+        strLine(8, "name", ""), intLine(12, "cpus", 0), strLine(9, "cluster", ""),
+        strLine(14, "requirements", ""), strLine(30, "reservations", ""), strLine(34, "restrictions", ""),
+        strLine(36, "groups", ""), strLine(37, "hosts", ""), strLine(33, "queue", ""),
+        intLine(26, "flags", 4), strLine(28, "account", ""), intLine(39, "pgrp", 12)};
+    // clang-format on
+    expectForms(graph, "job_graph", lines);
+    VnJobGraph back;
+    ASSERT_EQ(unpackInto(back, xmlOf("job_graph", lines), true), 0);
+    EXPECT_EQ(packed(back, true), xmlOf("job_graph", lines));
     EXPECT_EQ(str(graph.flagsstring()), "grid");
 }
 
@@ -164,21 +141,20 @@ TEST(VnJobGraph, CompileFillsUnsetFieldsAndWritesDependencies) {
     VnJobList plain;
     graph.compile(plain);
     EXPECT_EQ(summary(plain), "a::0 b::0 c:done-job-x:293 d::0 ");
-}
 
-TEST(VnJobGraph, SharedEmptyLabelsAndCycles) {
-    VnJobGraph graph;
+    // Shared and empty labels, and a cycle: every job whole, in node order; the later job of a label
+    // takes the dependency.
+    VnJobGraph shared;
     for (const char* label : {"", "s", "", "s", "p", "q"})
-        addNode(graph, labelled(label));
-    addLink(graph, "x", "");
-    addLink(graph, "", "s");
-    addLink(graph, "p", "q");
-    addLink(graph, "q", "p");
-
-    VnJobList out;
-    graph.compile(out);
-    // Every job whole, in node order; the later job of a label takes the dependency.
-    EXPECT_EQ(summary(out), "::0 s::0 :done-job-x:272 s:done-job-:272 p:done-job-q:272 q:done-job-p:272 ");
+        addNode(shared, labelled(label));
+    addLink(shared, "x", "");
+    addLink(shared, "", "s");
+    addLink(shared, "p", "q");
+    addLink(shared, "q", "p");
+    VnJobList sharedOut;
+    shared.compile(sharedOut);
+    EXPECT_EQ(summary(sharedOut),
+              "::0 s::0 :done-job-x:272 s:done-job-:272 p:done-job-q:272 q:done-job-p:272 ");
 }
 
 TEST(VnJobGraph, CopiesTakeNodesAndLinks) {

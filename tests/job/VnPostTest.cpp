@@ -4,18 +4,9 @@
 
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-std::string fieldsOf(const VnPost& p) {
-    return std::to_string(p.pid()) + "," + std::to_string(p.id()) + "," + std::to_string(p.port()) + "," +
-           str(p.triggers()) + "," + str(p.address().stringvalue());
-}
 
 VnPost filled() {
     VnPost p;
@@ -27,38 +18,23 @@ VnPost filled() {
     return p;
 }
 
+std::vector<Line> linesOf(int pid, int id, int port, const char* triggers, int address) {
+    return {intLine(2, "pid", pid), intLine(1, "id", id), intLine(4, "port", port),
+            strLine(5, "triggers", triggers), valueLine(3, "address", 13, "address", address)};
+}
+
 }  // namespace
 
-TEST(VnPost, PackedFormsByteForByte) {
-    VnPost blank;
-    EXPECT_EQ(packed(blank), kVersion + intField(2, -1) + intField(1, -1) + intField(4, -1) +
-                                 strField(5, "") + objField(3, VN_TYPE_ADDRESS, intField(1, 0)));
-    VnPost p = filled();
-    const std::string binary = packed(p), document = packed(p, true);
-    EXPECT_EQ(binary, kVersion + intField(2, 12) + intField(1, 3) + intField(4, 4000) +
-                          strField(5, "done-job-a && x<y") +
-                          objField(3, VN_TYPE_ADDRESS, intField(1, 0x0A000005)));
-    EXPECT_EQ(document, objectXML("post",
-                                  "\t<pid>12</pid>\n\t<id>3</id>\n\t<port>4000</port>\n"
-                                  "\t<triggers>done-job-a &amp;&amp; x&lt;y</triggers>\n\t<address>\n"
-                                  "\t\t<object type = 'address'>\n\t\t\t<value>167772165</value>\n"
-                                  "\t\t</object>\n\t</address>\n"));
-
-    VnPost back, fromXML;
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
-    EXPECT_EQ(fieldsOf(back) + "|" + fieldsOf(fromXML), fieldsOf(p) + "|" + fieldsOf(p));
+TEST(VnPost, PackedFormsAndCopies) {
+    VnPost blank, p = filled();
+    expectForms(blank, "post", linesOf(-1, -1, -1, "", 0));
+    expectForms(p, "post", linesOf(12, 3, 4000, "done-job-a && x<y", 0x0A000005));
+    expectCopies(p);
     VnPostList list;
     EXPECT_EQ(str(list.typeXML()) + std::to_string(list.type()), "post_list134");
 }
 
-TEST(VnPost, CopiesAndByteTriggers) {
-    const VnPost source = filled();
-    VnPost copied(source), assigned;
-    assigned = source;
-    assigned.copy(assigned);
-    EXPECT_EQ(fieldsOf(copied) + "|" + fieldsOf(assigned), fieldsOf(source) + "|" + fieldsOf(source));
-
+TEST(VnPost, ByteTriggers) {
     VnPost p = filled();
     p.triggers(p.triggers().value() + 5, 6);  // from its own text
     EXPECT_EQ(str(p.triggers()), "job-a ");

@@ -6,13 +6,9 @@
 #include <string>
 
 #include "job/VnStatus.h"
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 std::string reverted(const std::string& text) {
     VnStatusTally t;
@@ -63,18 +59,11 @@ TEST(VnStatusTally, RevertReadsDigitRunsOnly) {
 TEST(VnStatusTally, PackedFormsInTextOrder) {
     const char* names[] = {"running", "blocked", "complete", "pending", "suspended", "failed",
                            "killed",  "waiting", "unknown",  "warning", "badlogin"};
-    VnStatusTally t, back, fromXML;
+    VnStatusTally t;
     t.revert("0 1 2 3 4 5 6 7 8 9 10");
     t.add(VnStatus::RUNNING, -5);
-    std::string binary = kVersion + intField(0, -5), xml = "\t<running>-5</running>\n";
-    for (int i = 1; i < 11; ++i) {
-        binary += intField(i, i);
-        xml += "\t<" + std::string(names[i]) + ">" + std::to_string(i) + "</" + names[i] + ">\n";
-    }
-    EXPECT_EQ(packed(t), binary);
-    EXPECT_EQ(packed(t, true), objectXML("status_tally", xml));
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, objectXML("status_tally", xml), true), 0);
-    EXPECT_EQ(str(back.convert()) + "|" + str(fromXML.convert()),
-              "-5 1 2 3 4 5 6 7 8 9 10|-5 1 2 3 4 5 6 7 8 9 10");
+    std::vector<Line> lines;
+    for (int i = 0; i < 11; ++i)
+        lines.push_back(intLine(i, names[i], i ? i : -5));
+    expectForms(t, "status_tally", lines);
 }

@@ -4,19 +4,9 @@
 
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "tests/job/FormChecks.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-// Every field, in the binary form.
-std::string bytesOf(const VnWork& w) {
-    VnWork copy(w);
-    return packed(copy);
-}
 
 VnWork filled() {
     VnWork w;
@@ -40,32 +30,22 @@ VnWork filled() {
     return w;
 }
 
-// A nested object of one "value" element, one level down.
-std::string valueXML(const std::string& name, const std::string& type, const std::string& value) {
-    return "\t<" + name + ">\n\t\t<object type = '" + type + "'>\n\t\t\t<value>" + value +
-           "</value>\n\t\t</object>\n\t</" + name + ">\n";
-}
-
-std::string workXML(const VnWork& w) {
-    auto el = [](const char* name, const std::string& v) {
-        return "\t<" + std::string(name) + ">" + v + "</" + name + ">\n";
-    };
-    auto n = [](int v) { return std::to_string(v); };
-    return objectXML("work",
-                     el("name", str(w.name())) + el("sub_id", n(w.subid())) + el("host", str(w.host())) +
-                         valueXML("status", "status", n(w.status().integervalue())) +
-                         valueXML("address", "address", n(int(w.address().value()))) + el("pid", n(w.pid())) +
-                         el("data", str(w.data())) + el("id", n(w.id())) + el("result", str(w.result())) +
-                         el("retry", n(w.retry())) + el("count", n(w.count())) +
-                         el("dependency", str(w.dependency())) + el("percent", n(w.percent())) +
-                         valueXML("last_update", "time", n(w.lastupdate().value())) + el("seq", n(w.seq())) +
-                         valueXML("time_start", "time", n(w.timestart().value())) +
-                         valueXML("time_complete", "time", n(w.timecomplete().value())));
+std::vector<Line> linesOf(const char* name, int subid, const char* host, int status, int address, int pid,
+                          const char* data, int id, const char* result, int retry, int count,
+                          const char* dependency, int percent, int last, int seq, int start, int complete) {
+    // clang-format off
+    return {strLine(1, "name", name), intLine(2, "sub_id", subid), strLine(3, "host", host),
+        valueLine(4, "status", 2, "status", status), valueLine(5, "address", 13, "address", address),
+        intLine(6, "pid", pid), strLine(7, "data", data), intLine(8, "id", id), strLine(9, "result", result),
+        intLine(10, "retry", retry), intLine(11, "count", count), strLine(12, "dependency", dependency),
+        intLine(13, "percent", percent), timeLine(14, "last_update", last), intLine(15, "seq", seq),
+        timeLine(16, "time_start", start), timeLine(17, "time_complete", complete)};
+    // clang-format on
 }
 
 }  // namespace
 
-TEST(VnWork, DefaultsWorkIdSidAndStatus) {
+TEST(VnWork, WorkIdSidStatusAndByteSetters) {
     VnWork w;
     EXPECT_EQ(str(w.workid()) + "|" + std::to_string(w.sid(4)), "-1:|-1");
     w.pid(10);
@@ -84,70 +64,39 @@ TEST(VnWork, DefaultsWorkIdSidAndStatus) {
     EXPECT_EQ(str(w.name()) + "|" + str(w.host()) + "|" + std::to_string(w.data().isundef()), "abc||1");
 }
 
-TEST(VnWork, PackedFormsByteForByte) {
-    VnWork blank;
-    const std::string times = objField(14, 33, intField(1, 0)) + intField(15, 0) +
-                              objField(16, 33, intField(1, 0)) + objField(17, 33, intField(1, 0));
-    EXPECT_EQ(packed(blank), kVersion + strField(1, "") + intField(2, -1) + strField(3, "") +
-                                 objField(4, 2, intField(1, 0)) + objField(5, 13, intField(1, 0)) +
-                                 intField(6, -1) + strField(7, "") + intField(8, -1) + strField(9, "") +
-                                 intField(10, 0) + intField(11, 0) + strField(12, "") + intField(13, 0) +
-                                 times);
-    EXPECT_EQ(packed(blank, true), workXML(blank));
-
-    VnWork w = filled();
-    const std::string binary = packed(w);
-    EXPECT_EQ(binary, kVersion + strField(1, "0042") + intField(2, 3) + strField(3, "node1") +
-                          objField(4, 2, intField(1, 336)) + objField(5, 13, intField(1, 0x0A000005)) +
-                          intField(6, 12) + strField(7, "d") + intField(8, 7) + strField(9, "r") +
-                          intField(10, 2) + intField(11, 4) + strField(12, "dep") + intField(13, 55) +
-                          objField(14, 33, intField(1, 100)) + intField(15, 9) +
-                          objField(16, 33, intField(1, 200)) + objField(17, 33, intField(1, 300)));
-    const std::string document = packed(w, true);
-    EXPECT_EQ(document, workXML(w));
-
-    VnWork back, fromXML, partial;
-    ASSERT_EQ(unpackInto(back, binary), 0);
-    ASSERT_EQ(unpackInto(fromXML, document, true), 0);
-    EXPECT_EQ(packed(back), binary);
-    EXPECT_EQ(packed(fromXML), binary);
+TEST(VnWork, PackedFormsAndCopies) {
+    VnWork blank, w = filled(), partial, fromXML;
+    expectForms(blank, "work", linesOf("", -1, "", 0, 0, -1, "", -1, "", 0, 0, "", 0, 0, 0, 0, 0));
+    expectForms(
+        w, "work",
+        linesOf("0042", 3, "node1", 336, 0x0A000005, 12, "d", 7, "r", 2, 4, "dep", 55, 100, 9, 200, 300));
     partial.percent(80);  // absent fields keep their values, in either form
+    fromXML.percent(55);
     ASSERT_EQ(unpackInto(partial, kVersion + intField(15, 5) + intField(13, 1) + intField(13, 2)), 0);
-    ASSERT_EQ(unpackInto(fromXML, objectXML("work", "\t<seq>6</seq>\n"), true), 0);
-    EXPECT_EQ(
-        std::to_string(partial.percent()) + std::to_string(partial.seq()) + std::to_string(fromXML.percent()),
-        "2555");
-}
+    ASSERT_EQ(unpackInto(fromXML, objectXML("work", el("seq", 6)), true), 0);
+    EXPECT_EQ(std::to_string(partial.percent()) + std::to_string(partial.seq()) +
+                  std::to_string(fromXML.percent()) + std::to_string(fromXML.seq()),
+              "25556");
 
-TEST(VnWork, CopiesTakeEveryField) {
-    VnWork source = filled();
-    source.data().secure(1);
-    VnWork copied(source), assigned, viaCopy;
-    assigned = source;
-    viaCopy.copy(source);
-    viaCopy.copy(viaCopy);
-    for (const VnWork* w : {&copied, &assigned, &viaCopy}) {
-        EXPECT_EQ(bytesOf(*w), bytesOf(source));
-        EXPECT_EQ(w->data().secure(), 1);
-    }
-    source.status().value(32);  // a deep copy: nothing is shared
-    source.lastupdate().value(1);
-    EXPECT_EQ(copied.status().integervalue() + copied.lastupdate().value(), 436);
+    w.data().secure(1);  // kept in memory only, and taken by every copy
+    expectDeepCopies(w, [](VnWork& other) {
+        EXPECT_EQ(other.data().secure(), 1);
+        other.status().value(32);
+        other.lastupdate().value(1);
+    });
 }
 
 TEST(VnWork, ListsAndHashes) {
-    VnWorkList list;
+    VnWorkList list, back;
     list.status = VnStatus(VnStatus::RUNNING);
     list.tally.add(VnStatus::RUNNING, 3);
     list.push(new VnWork(filled()));
-    const std::string body = packed(*list.get(0)).substr(4);
-    EXPECT_EQ(packed(list), kVersion + intField(1, 1) + objField(10, 14, body));
-
-    VnWorkList back;
-    ASSERT_EQ(unpackInto(back, packed(list, true), true), 0);
-    EXPECT_EQ(bytesOf(*back.get(0)) + "|" + std::to_string(back.status.integervalue()) +
-                  std::to_string(back.tally.total()) + std::to_string(back.type()) + str(back.typeXML()),
-              bytesOf(filled()) + "|0015work_list");
+    const std::string binary = packed(list);
+    EXPECT_EQ(binary, kVersion + intField(1, 1) + objField(10, 14, packed(*list.get(0)).substr(4)));
+    ASSERT_EQ(unpackInto(back, packed(list, true), true), 0);  // the status and tally do not travel
+    EXPECT_EQ(packed(back) + std::to_string(back.status.integervalue()) + std::to_string(back.tally.total()) +
+                  std::to_string(back.type()) + str(back.typeXML()),
+              binary + "0015work_list");
     back = list;  // the elements alone
     EXPECT_EQ(std::to_string(back.length()) + std::to_string(back.status.integervalue()) +
                   std::to_string(back.tally.total()),
@@ -157,6 +106,6 @@ TEST(VnWork, ListsAndHashes) {
     hash.set(new VnWork(filled()), VnString("12:0042"));
     ASSERT_EQ(unpackInto(hashBack, packed(hash)), 0);
     ASSERT_NE(hashBack.get(VnString("12:0042")), nullptr);
-    EXPECT_EQ(bytesOf(*hashBack.get(VnString("12:0042"))) + std::to_string(hashBack.type()),
-              bytesOf(filled()) + "70");
+    EXPECT_EQ(packed(*hashBack.get(VnString("12:0042"))) + std::to_string(hashBack.type()),
+              packed(*hash.get(VnString("12:0042"))) + "70");
 }

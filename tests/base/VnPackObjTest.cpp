@@ -64,14 +64,12 @@ TEST(VnPackObj, BlocksAndTextsAreNumberedApartUnderTheNodesCurrentName) {
     EXPECT_EQ(p.texts, (Texts{{"c", "\n\n"}, {"c1", ""}, {"t", "x"}, {"i", "in"}, {"undef_obj", "out"}}));
     // Lists and hashes find their numbered items and pairs, texts or blocks alike.
     VnStringList list;
-    ASSERT_EQ(unpackInto(
-                  list, objectXML("string_list", "<item>a</item><item>" + block(1) + "</item><item>c</item>"),
-                  true),
-              0);
-    EXPECT_STREQ(list.join(",").value(), "a,,c");
     VnStringHash hash;
-    ASSERT_EQ(
-        unpackInto(hash, objectXML("string_hash", "<key>k</key><element>v</element><key>k2</key>"), true), 0);
+    const std::string items = "<item>a</item><item>" + block(1) + "</item><item>c</item>";
+    ASSERT_EQ(unpackInto(list, objectXML("string_list", items), true), 0);
+    EXPECT_STREQ(list.join(",").value(), "a,,c");
+    const std::string pairs = "<key>k</key><element>v</element><key>k2</key>";
+    ASSERT_EQ(unpackInto(hash, objectXML("string_hash", pairs), true), 0);
     ASSERT_EQ(hash.length(), 2);
     EXPECT_STREQ(hash.get("k")->value(), "v");
     EXPECT_STREQ(hash.get("k2")->value(), "");
@@ -86,23 +84,14 @@ TEST(VnPackObj, NumberingMatchesTheModelOnRandomDocuments) {
     for (int round = 0; round < 300; ++round) {
         std::string fields;
         int id = 0;
-        for (int events = random() % 40; events > 0; --events) {
+        for (int events = random() % 40; events > 0; --events, ++id) {
             const std::string& name = names[random() % names.size()];
             const std::string& inner = names[random() % names.size()];
-            switch (random() % 4) {
-                case 0:
-                    fields += "<" + name + ">" + std::to_string(id++) + "</" + name + ">\n";
-                    break;
-                case 1:
-                    fields += "<" + name + ">\n" + block(id++) + "\n</" + name + ">";
-                    break;
-                case 2:
-                    fields += block(id++);
-                    break;
-                default:
-                    fields += "<" + name + "><" + inner + ">i</" + inner + ">o</" + name + ">";
-                    break;
-            }
+            const std::string open = "<" + name + ">", close = "</" + name + ">", b = block(id);
+            const std::string pieces[] = {open + std::to_string(id) + close + "\n",
+                                          open + "\n" + b + "\n" + close, b,
+                                          open + "<" + inner + ">i</" + inner + ">o" + close};
+            fields += pieces[random() % 4];
         }
         std::vector<std::string> asked;
         for (const std::string& name : names) {
@@ -125,12 +114,10 @@ TEST(VnPackObj, NumberingMatchesTheModelOnRandomDocuments) {
 
 TEST(VnPackObj, PlainElementsNestAsDeepAsBlocks) {
     auto nested = [](int depth) {
-        std::string open, close;
-        for (int i = 0; i < depth; ++i) {
-            open += "<a>";
-            close += "</a>";
-        }
-        return objectXML("test_item", "<id>5</id>" + open + "x" + close);
+        std::string text = "x";
+        for (int i = 0; i < depth; ++i)
+            text = "<a>" + text + "</a>";
+        return objectXML("test_item", "<id>5</id>" + text);
     };
     TestItem read;
     EXPECT_EQ(unpackInto(read, nested(VnPack::MAX_NESTING), true), 0);

@@ -47,16 +47,14 @@ TEST(VnRegEx, MatchesAndCaptures) {
 }
 
 TEST(VnRegEx, GroupsBeyondRoomGiveAMatchWithoutCaptures) {
-    std::string groups, expected, text(34, 'a');
-    for (int i = 0; i < 33; ++i) {
+    std::string groups;
+    for (int i = 0; i < 33; ++i)
         groups += "(a)";
-        expected += "a|";
-    }
     VnRegEx fits(vn(groups)), many(vn(groups + "(a)"));
+    const VnString text = vn(std::string(34, 'a'));
     VnStringList captures;
-    EXPECT_EQ(fits.match(vn(text), captures) + fits.match(vn(text)), 2);
-    EXPECT_EQ(many.match(vn(text), captures), 1);
-    EXPECT_EQ(joined(captures), expected);
+    EXPECT_EQ(fits.match(text, captures) + fits.match(text) + many.match(text, captures), 3);
+    EXPECT_TRUE(captures.length() == 33 && captures.join("") == std::string(33, 'a').c_str());
 }
 
 TEST(VnRegEx, AMatchThatGivesUpSaysWhichLimit) {

@@ -7,7 +7,9 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
-TEST(VnPathMap, BothMapsInBothFormsAndDeepCopies) {
+using VnPathMapTest = TempDirTest;
+
+TEST_F(VnPathMapTest, BothMapsInBothFormsDeepCopiesAndLoad) {
     VnPathMap map;
     map.directmap().set(new VnString("/Volumes/proj"), VnString("/proj"));
     map.logicalmap().set(new VnString("P:\\"), VnString("projects"));
@@ -29,19 +31,14 @@ TEST(VnPathMap, BothMapsInBothFormsAndDeepCopies) {
         EXPECT_EQ(packed(back), packed(map)) << isXML;
     }
     VnPathMap copy(map), assigned;
+    const VnPathMap& self = assigned;
     assigned.copy(map);
-    assigned = assigned;
+    assigned = self;
     map.directmap().set(new VnString("/elsewhere"), VnString("/proj"));
     EXPECT_STREQ(copy.directmap().get("/proj")->value(), "/Volumes/proj");
     EXPECT_EQ(packed(assigned, true), xml);
-}
 
-class VnPathMapFile : public TempDirTest {};
-
-TEST_F(VnPathMapFile, LoadTakesTheDirectAndLogicalSections) {
     spit(at("map"), "[direct]\n/proj = /Volumes/proj\n[logical]\nprojects = \"P:/proj\"\n[other]\nx = 1\n");
-    VnPathMap map;
-    map.directmap().set(new VnString("old"), VnString("/proj"));
     EXPECT_EQ(map.load(VnString(at("map").c_str())), 1);
     EXPECT_STREQ(map.directmap().get(VnString("/proj"))->value(), "/Volumes/proj");
     EXPECT_STREQ(map.logicalmap().get(VnString("projects"))->value(), "P:/proj");

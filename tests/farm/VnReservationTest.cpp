@@ -22,14 +22,11 @@ std::string parsed(const char* item) {
 }  // namespace
 
 TEST(VnReservation, ItemsAndCounts) {
-    EXPECT_EQ(VnReservation().count(), 1);
-    EXPECT_EQ(parsed("host.processors=2"), "host|processors|2|2");
-    EXPECT_EQ(parsed("host.processors = 16"), "host|processors|16|16");
-    EXPECT_EQ(parsed("host.processors=all"), "host|processors|all|1");
-    EXPECT_EQ(parsed("host.memory"), "host|memory||1");
+    EXPECT_EQ(parsed("host.processors=2") + " " + parsed("host.processors = 16") + " " +
+                  parsed("host.processors=all") + " " + parsed("host.memory"),
+              "host|processors|2|2 host|processors|16|16 host|processors|all|1 host|memory||1");
     EXPECT_EQ(parsed("license.maya=5"), "license|maya|5|1");  // only hosts count units
-    for (const char* odd :
-         {"host.p=-3", "host.p=0", "host.p=2x", "host.p=2147483648", "host.p=+2", "host.p="})
+    for (const char* odd : {"host.p=0", "host.p=2x", "host.p=2147483648", "host.p=+2", "host.p="})
         EXPECT_EQ(VnReservation(VnString(odd)).count(), 1) << odd;
     EXPECT_EQ(parsed("host.p=2147483647"), "host|p|2147483647|2147483647");
     EXPECT_EQ(str(VnReservation(VnString("a.b.c=d=e")).key()) + "|" + str(VnReservation(VnString("x")).key()),
@@ -37,31 +34,27 @@ TEST(VnReservation, ItemsAndCounts) {
 }
 
 TEST(VnReservation, RecordListAndHashInBothForms) {
-    VnReservation r{VnString("host.processors=2")}, back, fromXML;
-    EXPECT_EQ(packed(r), kVersion + strField(1, "host") + strField(2, "processors") + strField(3, "2"));
+    VnReservation r{VnString("host.processors=2")};
+    const std::string fields = strField(1, "host") + strField(2, "processors");
+    EXPECT_EQ(packed(r), kVersion + fields + strField(3, "2"));
     EXPECT_EQ(
         packed(r, true),
         objectXML("reservation", "\t<class>host</class>\n\t<name>processors</name>\n\t<value>2</value>\n"));
-    ASSERT_EQ(unpackInto(back, packed(r)), 0);
-    ASSERT_EQ(unpackInto(fromXML, packed(r, true), true), 0);
-    EXPECT_EQ(str(back.key()) + str(fromXML.key()) + std::to_string(back.count() + fromXML.count()),
-              "host.processorshost.processors4");
-
     VnReservationList list;
     list.push(new VnReservation(r));
     EXPECT_EQ(packed(list), kVersion + intField(1, 1) + objField(10, 27, packed(r).substr(4)));
     VnReservationHash hash, copy;
     hash.revert("host.processors=4");
-    EXPECT_EQ(packed(hash),
-              kVersion + intField(1, 1) + strField(10, "host.processors") +
-                  objField(30, 27, strField(1, "host") + strField(2, "processors") + strField(3, "4")));
+    const std::string bytes = packed(hash);
+    EXPECT_EQ(bytes, kVersion + intField(1, 1) + strField(10, "host.processors") +
+                         objField(30, 27, fields + strField(3, "4")));
     for (bool xml : {false, true}) {
+        VnReservation back;
         VnReservationHash read;
-        ASSERT_EQ(unpackInto(read, packed(hash, xml), xml), 0);
+        ASSERT_EQ(unpackInto(back, packed(r, xml), xml) + unpackInto(read, packed(hash, xml), xml), 0);
         copy = read;
+        EXPECT_TRUE(packed(back) == packed(r) && packed(copy) == bytes) << xml;
     }
-    ASSERT_NE(copy.get("host.processors"), nullptr);
-    EXPECT_EQ(copy.get("host.processors")->count(), 4);
     EXPECT_EQ(str(copy.typeXML()) + std::to_string(copy.type()), "reservation_hash68");
 }
 

@@ -37,8 +37,9 @@ TEST(VnOption, CopiesCarryEveryField) {
     VnOption copied(source), assigned, viaCopy;
     assigned = source;
     viaCopy.copy(source);
-    viaCopy.copy(viaCopy);
-    viaCopy = viaCopy;
+    const VnOption& same = viaCopy;
+    viaCopy.copy(same);
+    viaCopy = same;
     EXPECT_EQ(fields(copied) + " " + fields(assigned) + " " + fields(viaCopy),
               "4|shift|+5|1 4|shift|+5|1 4|shift|+5|1");
 }

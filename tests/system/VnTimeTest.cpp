@@ -113,7 +113,8 @@ TEST(VnTime, PackedFormsAndCopies) {
     EXPECT_EQ(back.value() + fromXML.value(), 0x01020304 - 3);
     fromXML.copy(fromXML);
     VnTime copied(back);
-    copied = copied;
+    const VnTime& same = copied;
+    copied = same;
     EXPECT_EQ(copied.value(), 0x01020304);
 }
 

@@ -20,7 +20,7 @@
 
 #include "base/VnHash.h"
 #include "base/VnIntHash.h"
-#include "tests/support/TestRecords.h"
+#include "tests/support/FuzzRecords.h"
 
 namespace {
 
@@ -28,10 +28,6 @@ constexpr int kItemHashType = 41;  // no library class has it
 constexpr char kItemHashXML[] = "test_item_hash";
 
 VN_DECLARE_HASH(TestItemHash, TestItem, kItemHashType, kItemHashXML)
-
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
 
 std::string text(const VnString& s) {
     return std::string(s.value(), static_cast<std::size_t>(s.length()));
@@ -71,67 +67,38 @@ public:
     }
 };
 
-// Writes what first read and reads it back twice: the second writing must read and must
-// equal the third.
-template <class T, class Same>
-void checkSettles(T& first, bool xml, Same same) {
-    T second, third;
-    check(unpackInto(second, packed(first, xml), xml) == 0);
-    check(unpackInto(third, packed(second, xml), xml) == 0);
-    check(same(second, third));
-}
-
-// Reads the input as a whole document too, as a caller of unpackXML may hand one over: only
-// then can a document type declaration come before the top element.
-template <class T>
-void readUnwrapped(const std::string& input) {
-    std::vector<char> bytes(input.begin(), input.end());
-    T unwrapped;
-    unwrapped.unpackXML(bytes.data(), static_cast<int>(bytes.size()));
-    packed(unwrapped, true);
-}
-
 void readList(const std::string& input, bool xml) {
-    if (xml) readUnwrapped<TestItemList>(input);
+    if (xml) fuzz::readUnwrapped<TestItemList>(input);
     TestItemList list;
     unpackInto(list, input, xml);
-    checkSettles(list, xml,
-                 [xml](TestItemList& a, TestItemList& b) { return packed(a, xml) == packed(b, xml); });
+    fuzz::checkSettles(list, xml, fuzz::Settles::Exactly);
 }
 
 template <class Hash>
 void readHash(const std::string& input, bool xml) {
-    if (xml) readUnwrapped<Hash>(input);
-    Entries<Hash> hash;
+    if (xml) fuzz::readUnwrapped<Hash>(input);
+    Entries<Hash> hash, again, third;
     unpackInto(hash, input, xml);
     if (hash.keyHoldsZeroByte()) {
         packed(hash, xml);
         return;
     }
-    checkSettles(hash, xml, [](Entries<Hash>& a, Entries<Hash>& b) { return a.sorted() == b.sorted(); });
+    fuzz::readBack(third, fuzz::readBack(again, packed(hash, xml), xml), xml);
+    fuzz::check(again.sorted() == third.sorted());
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1 || size > 1 << 20) return 0;
-    const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (static_cast<unsigned char>(data[0] - '0') % 5) {
-        case 0:
-            readList(input, false);
-            break;
-        case 1:
-            readList(input, true);
-            break;
-        case 2:
-            readHash<TestItemHash>(input, false);
-            break;
-        case 3:
-            readHash<TestItemHash>(input, true);
-            break;
-        default:
-            readHash<VnIntHash>(input, true);
-            break;
+    fuzz::Input input;
+    if (!input.take(data, size, 1 << 20)) return 0;
+    const unsigned reader = input.digit() % 5;
+    if (reader < 2) {
+        readList(input.rest, reader == 1);
+    } else if (reader < 4) {
+        readHash<TestItemHash>(input.rest, reader == 3);
+    } else {
+        readHash<VnIntHash>(input.rest, true);
     }
     return 0;
 }

@@ -19,17 +19,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "base/VnError.h"
 #include "system/VnFile.h"
-#include "tests/support/TestRecords.h"
+#include "tests/support/FuzzRecords.h"
 
 namespace {
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using fuzz::check;
 
 // A directory made once per process, removed with its one file when the process ends.
 class Scratch {
@@ -64,49 +61,26 @@ void checkRecovered(const std::string& input, bool xml, Record& read, int result
 }
 
 template <class Record>
-void checkWritten(Record& read, bool xml) {
-    Record second, third;
-    const std::string first = packed(read, xml);
-    check(unpackInto(second, first, xml) == 0);
-    if (!xml) {
-        check(packed(second) == first);
-        return;
-    }
-    const std::string settled = packed(second, true);
-    check(unpackInto(third, settled, true) == 0 && packed(third, true) == settled);
-}
-
-// Reads the input as a whole document too, as a caller of unpackXML may hand one over: only
-// then can a document type declaration come before the top element.
-template <class Record>
-void readUnwrapped(const std::string& input) {
-    std::vector<char> bytes(input.begin(), input.end());
-    Record unwrapped;
-    unwrapped.unpackXML(bytes.data(), static_cast<int>(bytes.size()));
-    packed(unwrapped, true);
-}
-
-template <class Record>
 void readRecord(const std::string& input, bool xml, bool viaFile) {
-    if (xml) readUnwrapped<Record>(input);
+    if (xml) fuzz::readUnwrapped<Record>(input);
     Record read;
     const int result = unpackInto(read, input, xml);
     if (viaFile) checkRecovered(input, xml, read, result);
-    checkWritten(read, xml);
+    fuzz::checkSettles(read, xml, xml ? fuzz::Settles::Exactly : fuzz::Settles::AtOnce);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1 || size > 1 << 20) return 0;
-    const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const unsigned reader = static_cast<unsigned char>(data[0] - '0') % 8;
+    fuzz::Input input;
+    if (!input.take(data, size, 1 << 20)) return 0;
+    const unsigned reader = input.digit() % 8;
     const bool xml = reader & 1;
     const bool viaFile = reader & 4;
     if (reader & 2) {
-        readRecord<VnOldError>(input, xml, viaFile);
+        readRecord<VnOldError>(input.rest, xml, viaFile);
     } else {
-        readRecord<VnFile>(input, xml, viaFile);
+        readRecord<VnFile>(input.rest, xml, viaFile);
     }
     return 0;
 }

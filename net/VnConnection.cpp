@@ -17,6 +17,9 @@
 #include <string>
 
 #include "base/VnDebug.h"
+#include "base/VnPackFormat.h"
+
+using vn_pack::putInt32;
 
 namespace {
 
@@ -65,13 +68,6 @@ int fail(VnError& error, int number, const char* name, const VnString& text) {
 
 VnString systemText(int code) {
     return VnString(std::strerror(code));
-}
-
-void putInt32(char* out, std::uint32_t value) {
-    out[0] = static_cast<char>(value >> 24 & 0xFF);
-    out[1] = static_cast<char>(value >> 16 & 0xFF);
-    out[2] = static_cast<char>(value >> 8 & 0xFF);
-    out[3] = static_cast<char>(value & 0xFF);
 }
 
 std::uint32_t getInt32(const char* in) {

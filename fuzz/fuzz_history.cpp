@@ -14,6 +14,7 @@
 #include "job/VnHistory.h"
 #include "job/VnLog.h"
 #include "system/VnFile.h"
+#include "tests/support/ScratchDir.h"
 
 namespace {
 
@@ -30,12 +31,9 @@ VnString vs(const std::string& s) {
 }
 
 // Job 12's and host n1's history files under a fresh scratch directory, removed at exit.
-class Scratch {
+class Scratch : public ScratchDir {
 public:
     Scratch() {
-        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
-        if (!mkdtemp(&name[0])) __builtin_trap();
-        root = name;
         VnLog::jobbuilddir(base(), 12);
         VnLog::jobbuilddir(base(), 13);
         VnLog::hostbuilddir(base(), "n1");
@@ -43,9 +41,8 @@ public:
         written = str(VnLog::joblogfile(base(), 13, 8));
         host = str(VnLog::hostlogfile(base(), "n1", 208));
     }
-    ~Scratch() { std::filesystem::remove_all(root); }
     VnString base() const { return vs(root); }
-    std::string root, job, written, host;
+    std::string job, written, host;
 };
 
 void spit(const std::string& path, const std::string& data) {

@@ -15,6 +15,8 @@
 
 #include "job/VnJobConfig.h"
 
+#include "tests/support/ScratchDir.h"
+
 namespace {
 
 void check(bool ok) {
@@ -26,22 +28,9 @@ bool same(const VnString& a, const VnString& b) {
 }
 
 // A type directory "t" under a fresh scratch directory, removed at exit.
-class Scratch {
+class Scratch : public ScratchDir {
 public:
-    Scratch() {
-        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
-        if (!mkdtemp(&name[0])) __builtin_trap();
-        root = name;
-        type = root + "/t";
-        file = type + "/job.conf";
-        std::filesystem::create_directory(type);
-    }
-    ~Scratch() {
-        std::remove(file.c_str());
-        rmdir(type.c_str());
-        rmdir(root.c_str());
-    }
-    std::string root;
+    Scratch() : type(root + "/t"), file(type + "/job.conf") { std::filesystem::create_directory(type); }
     std::string type;
     std::string file;
 };

@@ -17,6 +17,8 @@
 #include "expression/VnRegEx.h"
 #include "job/VnLog.h"
 
+#include "tests/support/ScratchDir.h"
+
 namespace {
 
 void check(bool ok) {
@@ -32,19 +34,14 @@ VnString vs(const std::string& s) {
 }
 
 // Job 7's directory under a fresh scratch directory, removed at exit.
-class Scratch {
+class Scratch : public ScratchDir {
 public:
     Scratch() {
-        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
-        if (!mkdtemp(&name[0])) __builtin_trap();
-        root = name;
         VnLog::jobbuilddir(base(), 7);
         map = str(VnLog::joblogfile(base(), 7, 0, 15));
         log = str(VnLog::joblogfile(base(), 7, 0, 1));
     }
-    ~Scratch() { std::filesystem::remove_all(root); }
     VnString base() const { return vs(root); }
-    std::string root;
     std::string map;
     std::string log;
 };

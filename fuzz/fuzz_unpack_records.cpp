@@ -23,25 +23,16 @@
 #include "base/VnError.h"
 #include "system/VnFile.h"
 #include "tests/support/FuzzRecords.h"
+#include "tests/support/ScratchDir.h"
 
 namespace {
 
 using fuzz::check;
 
 // A directory made once per process, removed with its one file when the process ends.
-class Scratch {
+class Scratch : public ScratchDir {
 public:
-    Scratch() {
-        std::string name = (std::filesystem::temp_directory_path() / "vnfuzzXXXXXX").string();
-        if (!mkdtemp(&name[0])) __builtin_trap();
-        dir = name;
-        path = dir + "/input";
-    }
-    ~Scratch() {
-        std::remove(path.c_str());
-        rmdir(dir.c_str());
-    }
-    std::string dir;
+    Scratch() : path(root + "/input") {}
     std::string path;
 };
 

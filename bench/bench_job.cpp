@@ -60,7 +60,7 @@ VnJob* filledJob(int i) {
     j->groups("render");
     j->hostorder("+host.memory");
     j->data(text("(=(frames=1-100)(scene=/projects/p/shot_" + std::to_string(i) + ".mb)(camera=main))"));
-    j->prototype("maya");
+    j->prototype("render");
     j->path("/opt/vorn/jobtypes");
     j->logpath(text("/var/log/vorn/" + std::to_string(100000 + i)));
     j->cpustally().add(VnStatus::RUNNING, 2);

@@ -25,7 +25,7 @@ TEST(VnReservation, ItemsAndCounts) {
     EXPECT_EQ(parsed("host.processors=2") + " " + parsed("host.processors = 16") + " " +
                   parsed("host.processors=all") + " " + parsed("host.memory"),
               "host|processors|2|2 host|processors|16|16 host|processors|all|1 host|memory||1");
-    EXPECT_EQ(parsed("license.maya=5"), "license|maya|5|1");  // only hosts count units
+    EXPECT_EQ(parsed("license.render=5"), "license|render|5|1");  // only hosts count units
     for (const char* odd : {"host.p=0", "host.p=2x", "host.p=2147483648", "host.p=+2", "host.p="})
         EXPECT_EQ(VnReservation(VnString(odd)).count(), 1) << odd;
     EXPECT_EQ(parsed("host.p=2147483647"), "host|p|2147483647|2147483647");
@@ -61,12 +61,12 @@ TEST(VnReservation, RecordListAndHashInBothForms) {
 TEST(VnReservationHash, RevertKeysEveryItemAndTheLaterOfTwoWins) {
     VnReservationHash hash;
     hash.revert("old.one");
-    hash.revert(" host.processors=2, license.nuke = 3 ,,host.memory,host.processors=8,");
+    hash.revert(" host.processors=2, license.comp = 3 ,,host.memory,host.processors=8,");
     EXPECT_EQ(hash.length(), 3);
     EXPECT_EQ(hash.get("old.one"), nullptr);  // revert starts afresh
     ASSERT_NE(hash.get("host.processors"), nullptr);
     EXPECT_EQ(hash.get("host.processors")->count(), 8);
-    EXPECT_EQ(str(hash.get("license.nuke")->value()) + "|" + str(hash.get("host.memory")->value()), "3|");
+    EXPECT_EQ(str(hash.get("license.comp")->value()) + "|" + str(hash.get("host.memory")->value()), "3|");
     hash.revert("");
     EXPECT_EQ(hash.length(), 0);
 

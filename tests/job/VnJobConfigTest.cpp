@@ -109,7 +109,7 @@ TEST_F(VnJobConfigTest, FirstDirectoryNamedLikeTheTypeWins) {
 
 TEST_F(VnJobConfigTest, ReadsEveryKeyWithThePairRule) {
     makeType("x/t",
-             "callback_library = cb.conf\ngui_icon = /etc/icon.png\nmaya_menu = menu/m.mel\n"
+             "callback_library = cb.conf\ngui_icon = /etc/icon.png\nmenu_script = menu/m.script\n"
              "gui_job_display_binding_osx = jo\ngui_job_display_library_osx = jo.so\n"
              "gui_job_display_binding = jp\ngui_job_display_library = jp.so\n"
              "gui_subjob_display_binding = sp\ngui_subjob_display_library = sp.so\n"
@@ -125,8 +125,8 @@ TEST_F(VnJobConfigTest, ReadsEveryKeyWithThePairRule) {
     const std::string dir = at("x/t");
     VnJobConfig c = load("t", at("x"));
     ASSERT_TRUE(c.valid());
-    EXPECT_EQ(str(c.callback_library()) + " " + str(c.gui_icon()) + " " + str(c.option("maya_menu", 1)),
-              dir + "/cb.conf /etc/icon.png " + dir + "/menu/m.mel");
+    EXPECT_EQ(str(c.callback_library()) + " " + str(c.gui_icon()) + " " + str(c.option("menu_script", 1)),
+              dir + "/cb.conf /etc/icon.png " + dir + "/menu/m.script");
     EXPECT_EQ(str(c.gui_job_display_binding()) + " " + str(c.gui_job_display_library()),
               "jo " + dir + "/jo.so");
     EXPECT_EQ(str(c.gui_subjob_display_binding()) + " " + str(c.gui_subjob_display_library()),
@@ -172,7 +172,7 @@ TEST_F(VnJobConfigTest, VersionChecks) {
 TEST_F(VnJobConfigTest, ResolvePath) {
     // clang-format off
     const char* const cases[][3] = {
-        {"/x/t", "", "/x/t/"}, {"", "m.mel", "/m.mel"}, {"/x/t/", "a/b", "/x/t/a/b"},
+        {"/x/t", "", "/x/t/"}, {"", "m.script", "/m.script"}, {"/x/t/", "a/b", "/x/t/a/b"},
         {"/x/t", "/etc/cb.conf", "/etc/cb.conf"}, {"/x/t", "C:/w/a", "C:/w/a"},
         {"/x/t", "\\\\srv\\share", "\\\\srv\\share"}, {"/x/t", "host:/export", "host:/export"},
         {"/x/t", "a/b:c", "/x/t/a/b:c"},
@@ -196,20 +196,20 @@ TEST_F(VnJobConfigTest, DefaultSearchPathStartsWithVnpath) {
 TEST_F(VnJobConfigTest, AvailableListsEachValidTypeOnce) {
     const std::set<std::string> before = available(nullptr, "");  // whatever the machine has
 
-    makeType("a/maya", "");
-    makeType("b/maya", "");
+    makeType("a/render", "");
+    makeType("b/render", "");
     makeType("b/.svn", "");
     makeType("a/t", nullptr);  // found first without job.conf: t is not valid
     makeType("b/t", "");
     makeType("a/old", "required_vorn_version = 4\n");
     makeType("b/old", "");
-    makeType("b/shake", "");
+    makeType("b/comp", "");
     makeType("c/extra", "");
     spit(at("a/file"), "");
     const std::string vnpathValue = at("a") + "::" + at("b") + "/";
 
     std::set<std::string> expected = before;
-    expected.insert({"maya", "shake", "extra"});
+    expected.insert({"render", "comp", "extra"});
     expected.erase("t");
     expected.erase("old");
     EXPECT_EQ(available(vnpathValue.c_str(), at("c")), expected);

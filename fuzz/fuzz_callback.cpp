@@ -18,10 +18,6 @@ void check(bool ok) {
     if (!ok) __builtin_trap();
 }
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 void checkTriggers(const VnString& text) {
     VnCallback callback;
     callback.triggers(text);

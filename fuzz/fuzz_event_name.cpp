@@ -8,15 +8,12 @@
 #include <string>
 
 #include "job/VnEvent.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 void check(bool ok) {
     if (!ok) __builtin_trap();
-}
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
 }
 
 void checkReading(const VnString& text) {

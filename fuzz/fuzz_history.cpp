@@ -15,19 +15,12 @@
 #include "job/VnLog.h"
 #include "system/VnFile.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 void check(bool ok) {
     if (!ok) __builtin_trap();
-}
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-VnString vs(const std::string& s) {
-    return VnString(s.data(), static_cast<int>(s.size()));
 }
 
 // Job 12's and host n1's history files under a fresh scratch directory, removed at exit.

@@ -8,15 +8,12 @@
 
 #include "job/VnJobId.h"
 #include "job/VnWorkId.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 void check(bool ok) {
     if (!ok) __builtin_trap();
-}
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), static_cast<std::size_t>(s.length()));
 }
 
 void checkJobId(const VnString& text) {

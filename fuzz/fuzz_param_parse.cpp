@@ -17,15 +17,12 @@
 #include <vector>
 
 #include "system/VnParam.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 void check(bool ok) {
     if (!ok) __builtin_trap();
-}
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
 }
 
 void define(VnParam& p) {

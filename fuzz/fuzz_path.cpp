@@ -11,6 +11,7 @@
 
 #include "farm/VnPathMap.h"
 #include "system/VnPath.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -22,10 +23,6 @@ void check(bool ok) {
 
 VnString text(const std::string& s) {
     return VnString(s.data(), static_cast<int>(s.size()));
-}
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
 }
 
 // Puts an entry line into the map its first character names; other lines are passed over.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "expression/VnExpression.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -18,10 +19,6 @@ const ListSplitter kListSplitters[] = {
     VnExpression::splitslash,    VnExpression::splitspace,       VnExpression::tokenize,
     VnExpression::rangetokenize, VnExpression::callbacktokenize, VnExpression::valuetokenize,
 };
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 bool isWhite(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';

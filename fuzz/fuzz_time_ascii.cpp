@@ -11,12 +11,9 @@
 #include <string>
 
 #include "system/VnTime.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), static_cast<std::size_t>(s.length()));
-}
 
 bool isSeparator(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';

@@ -9,10 +9,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 // Every text, with "ERROR" set to "E" and "VERSION" to "V"; numbers without a text of their own last.
 // clang-format off
 const struct {

@@ -6,12 +6,9 @@
 #include <string>
 
 #include "tests/support/SmallStack.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 std::string expanded(const std::string& text) {
     VnPackage p;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "expression/VnExpression.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
@@ -12,10 +13,6 @@ using namespace std::string_literals;
 using E = VnExpression;
 using Strings = std::vector<std::string>;
 using ListSplitter = void (*)(const VnString&, VnStringList&);
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 Strings strings(const VnStringList& list) {
     Strings out;

@@ -9,10 +9,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 // "class|name|value|count" of the item.
 std::string parsed(const char* item) {
     VnReservation r{VnString(item)};

@@ -11,10 +11,6 @@
 
 #include "tests/support/TestRecords.h"
 
-inline std::string str(const VnString& s) {
-    return std::string(s.value(), std::size_t(s.length()));
-}
-
 inline std::string escaped(const std::string& text) {
     std::string out;
     for (char c : text)

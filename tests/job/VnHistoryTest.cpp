@@ -11,14 +11,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-VnString vs(const std::string& s) {
-    return VnString(s.data(), int(s.size()));
-}
-
 std::string fieldsOf(const VnHistory& h) {
     return std::to_string(h.jobid()) + "," + std::to_string(h.subid()) + "," +
            std::to_string(h.stamp().value()) + "," + str(h.workid()) + "," + str(h.comment());

@@ -11,16 +11,9 @@
 #include "system/VnClientConfig.h"
 #include "system/VnDefault.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), std::size_t(s.length()));
-}
-
-VnString vs(const std::string& s) {
-    return VnString(s.data(), static_cast<int>(s.size()));
-}
 
 // Every test builds its job-type trees under its own directory and points VNPATH there; the
 // variable and the install directory are put back afterwards.

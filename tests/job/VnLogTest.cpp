@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
-VnString vs(const std::string& s) {
-    return VnString(s.data(), int(s.size()));
-}
-
 std::string idsOf(const VnLog& log) {
     return std::to_string(log.jobid()) + "," + std::to_string(log.subid()) + "," +
            std::to_string(log.workid()) + "," + str(log.workname()) + "," + str(log.host()) + "," +

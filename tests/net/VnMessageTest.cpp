@@ -16,10 +16,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 // The time request of user bob.
 const std::string kRequest =
     kVersion + intField(1, 107) + strField(2, "bob") + objField(3, VN_TYPE_TIME, intField(1, 5));

@@ -74,6 +74,14 @@ using TestItemList = TestList<TestItem, TEST_TYPE_ITEM_LIST, TEST_XML_ITEM_LIST>
 
 using TestRecord = TestItem;  // the record that the fuzz targets read
 
+// A library string as the std::string of its bytes, and back.
+inline std::string str(const VnString& s) {
+    return std::string(s.value(), static_cast<std::size_t>(s.length()));
+}
+inline VnString vs(const std::string& s) {
+    return VnString(s.data(), static_cast<int>(s.size()));
+}
+
 // Big-endian words and whole fields of the binary form as byte strings.
 inline std::string be16(int v) {
     return {static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)};

@@ -8,12 +8,9 @@
 #include <string>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 class VnCacheFileTest : public TempDirTest {
 protected:

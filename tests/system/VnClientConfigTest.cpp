@@ -7,14 +7,11 @@
 
 #include "system/VnDefault.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 const char kWarning[] = "WARNING: no vn_supervisor or vn_domain specified in vn.conf.\n";
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 std::string hosts(const VnClientConfig& c) {
     std::string out;

@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 Strings strings(const VnStringList& list) {
     Strings out;

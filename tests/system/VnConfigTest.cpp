@@ -12,10 +12,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 // Every option as "key=value;" in key order.
 std::string options(const VnConfig& c) {
     VnStringList keys;

@@ -14,10 +14,6 @@ extern char** environ;
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 // Every variable as name=value, then the mounts as name>target in the hash's order.
 std::string contents(const VnEnv& env) {
     std::string out;

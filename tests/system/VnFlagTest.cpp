@@ -1,4 +1,5 @@
 #include "system/VnFlag.h"
+#include "tests/support/TestRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,6 @@
 #include <vector>
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 // One table: its two sides, every name in output order and the value of each.
 struct Table {

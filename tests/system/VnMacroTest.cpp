@@ -1,4 +1,5 @@
 #include "system/VnMacro.h"
+#include "tests/support/TestRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,6 @@
 // The packed forms of the table are checked byte for byte through VnError, which nests one.
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 // Each text expanded, each followed by "|".
 std::string expanded(const VnMacro& macro, std::initializer_list<const char*> texts) {

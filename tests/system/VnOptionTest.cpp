@@ -8,10 +8,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 std::string fields(const VnOption& o) {
     return std::to_string(o.tag()) + "|" + str(o.name()) + "|" + str(o.value()) + "|" +
            std::to_string(o.exists());

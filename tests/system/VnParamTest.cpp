@@ -1,4 +1,5 @@
 #include "system/VnParam.h"
+#include "tests/support/TestRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,6 @@
 namespace {
 
 using Words = std::initializer_list<const char*>;
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 int parseWords(VnParam& p, Words list) {
     VnStringList args;

@@ -5,12 +5,9 @@
 #include <string>
 
 #include "farm/VnPathMap.h"
+#include "tests/support/TestRecords.h"
 
 namespace {
-
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
 
 std::string components(const char* path) {
     VnStringList list;

@@ -19,10 +19,6 @@
 
 namespace {
 
-std::string str(const VnString& s) {
-    return std::string(s.value(), s.length());
-}
-
 void easternTime() {
     setenv("TZ", "EST5EDT", 1);
     tzset();

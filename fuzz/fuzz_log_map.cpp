@@ -1,7 +1,8 @@
 // Reads the input as the map file of a job and as a subjob's log in a scratch log tree, and
 // checks both readers against plain restatements: readmap against a walk that cuts lines and
 // splits them with VnExpression::splittab, the work section reader against the regular
-// expression matched line by line.
+// expression matched line by line. Its first line also names a file in the job's directory,
+// which the list load reads back as a subjob's log or passes over.
 
 #include <stdlib.h>
 
@@ -112,6 +113,24 @@ void checkSections(const Scratch& scratch, const std::vector<std::string>& lines
     }
 }
 
+// The first line, made a legal file name, as an entry of job 7's directory: the list load takes
+// at most the entries that name job 7's subjobs, each with a subjob id of 0 or more.
+void checkEntryName(const Scratch& scratch, const std::string& line) {
+    std::string name = line.substr(0, 200);
+    for (char& c : name)
+        if (c == '/' || c == '\0' || c == '\n') c = '_';
+    if (name.empty() || name == "." || name == "..") return;
+    const std::string path = str(VnLog::joblogdir(scratch.base(), 7)) + "/" + name;
+    const bool fresh = !std::filesystem::exists(path);
+    if (fresh) spit(path, "");
+    VnLogList logs;
+    logs.load(scratch.base(), 7, 1);
+    check(logs.length() <= 3);
+    for (int i = 0; i < logs.length(); ++i)
+        check(logs.get(i)->jobid() == 7 && logs.get(i)->subid() >= 0);
+    if (fresh) std::filesystem::remove(path);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -123,5 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     spit(scratch.log, text);
     checkMap(scratch, lines);
     checkSections(scratch, lines);
+    if (!lines.empty()) checkEntryName(scratch, lines[0]);
     return 0;
 }

@@ -107,6 +107,6 @@ TEST(VnRegistry, MakesEachClassUnderItsOwnNumber) {
         ++made;
         EXPECT_EQ(object->type(), number);
     }
-    EXPECT_EQ(made, 80);
+    EXPECT_EQ(made, 98);
     EXPECT_EQ(vn_registry_create(VN_TYPE_MEDIATOR), nullptr);
 }

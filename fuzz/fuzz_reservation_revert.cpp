@@ -29,7 +29,8 @@ void checkAgainstList(VnReservationHash& hash, const VnString& input) {
     VnReservationList list;
     list.revert(input);
     std::map<std::string, std::string> last;
-    for (int i = 0; i < list.length(); ++i) last[text(list.get(i)->key())] = text(list.get(i)->value());
+    for (int i = 0; i < list.length(); ++i)
+        last[text(list.get(i)->key())] = text(list.get(i)->value());
     check(static_cast<int>(last.size()) == hash.length());
     for (const auto& entry : last) {
         const VnReservation* reservation = hash.get(VnString(entry.first.data(), int(entry.first.size())));

@@ -41,7 +41,8 @@ std::string summary(VnProperty& property) {
 
 std::string summary(VnPropertyList& list) {
     std::string text;
-    for (int i = 0; i < list.length(); ++i) text += summary(*list.get(i)) + "\n";
+    for (int i = 0; i < list.length(); ++i)
+        text += summary(*list.get(i)) + "\n";
     return text;
 }
 

@@ -21,7 +21,8 @@ std::string emptyBlock(const std::string& element, const std::string& type) {
 // Fields of every kind that a peer may send in a record of which the library knows none.
 const std::string kStrangeFields =
     intField(1, 5) + strField(2, "x") + objField(3, VN_TYPE_STRING_LIST, intField(1, 0)) + intField(4, 6);
-const std::string kStrangeElements = "\t<id>5</id>\n\t<name>x</name>\n\t<table>\n\t\t<row>1</row>\n\t</table>\n";
+const std::string kStrangeElements =
+    "\t<id>5</id>\n\t<name>x</name>\n\t<table>\n\t\t<row>1</row>\n\t</table>\n";
 
 // A record without fields of its own and its typed list: their numbers and names, directly and
 // through the VnPack base, their packed forms byte for byte, and round trips in both forms.
@@ -46,7 +47,8 @@ void checkRecordAndList(int number, const std::string& name, int listNumber, con
     ASSERT_EQ(unpackInto(record, objectXML(name, kStrangeElements), true), 0);
     EXPECT_EQ(packed(record), kVersion);
 
-    for (int i = 0; i < 3; ++i) list.push(new Record());
+    for (int i = 0; i < 3; ++i)
+        list.push(new Record());
     const std::string bytes = packed(list);
     const std::string element = objField(10, number, "");
     EXPECT_EQ(bytes, kVersion + intField(1, 3) + element + element + element);
@@ -104,7 +106,8 @@ TEST(VnResourceHash, PairsInBothForms) {
     VnResourceHash hash;
     EXPECT_EQ(std::to_string(hash.type()) + str(hash.typeXML()), "67resource_hash");
     hash.set(new VnResource(), "gpu");
-    EXPECT_EQ(packed(hash), kVersion + intField(1, 1) + strField(10, "gpu") + objField(30, VN_TYPE_RESOURCE, ""));
+    EXPECT_EQ(packed(hash),
+              kVersion + intField(1, 1) + strField(10, "gpu") + objField(30, VN_TYPE_RESOURCE, ""));
     EXPECT_EQ(packed(hash, true),
               objectXML("resource_hash", "\t<key>gpu</key>\n" + emptyBlock("element", "resource")));
     hash.set(new VnResource(), "disk");

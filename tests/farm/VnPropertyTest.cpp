@@ -28,7 +28,8 @@ void fill(VnProperty& property, int id, const char* name, const char* text) {
 }
 
 const std::string kFields = intField(1, 7) + strField(2, "size") + strField(3, "large");
-const std::string kValue = objField(4, VN_TYPE_STRING_LIST, intField(1, 2) + strField(10, "a") + strField(10, "b"));
+const std::string kValue =
+    objField(4, VN_TYPE_STRING_LIST, intField(1, 2) + strField(10, "a") + strField(10, "b"));
 
 // "id|name|text|class number of the value (0 for none)".
 std::string summary(VnProperty& p) {
@@ -114,8 +115,9 @@ TEST(VnPropertyList, RoundTripsInBothForms) {
     list.push(first);
     list.push(second);
     const std::string bytes = packed(list);
-    EXPECT_EQ(bytes, kVersion + intField(1, 2) + objField(10, VN_TYPE_PROPERTY, kFields + kValue) +
-                         objField(10, VN_TYPE_PROPERTY, intField(1, -1) + strField(2, "plain") + strField(3, "")));
+    EXPECT_EQ(bytes,
+              kVersion + intField(1, 2) + objField(10, VN_TYPE_PROPERTY, kFields + kValue) +
+                  objField(10, VN_TYPE_PROPERTY, intField(1, -1) + strField(2, "plain") + strField(3, "")));
     VnPropertyList back, fromXML;
     ASSERT_EQ(unpackInto(back, bytes), 0);
     ASSERT_EQ(back.length(), 2);
@@ -131,7 +133,8 @@ TEST(VnPropertyList, ValuesCountTowardsTheReadBudget) {
     // Each element of 24 bytes would make a job of some kilobytes: the read is refused.
     std::string data = kVersion + intField(1, 100000);
     const std::string element = objField(10, VN_TYPE_PROPERTY, objField(4, VN_TYPE_JOB, ""));
-    for (int i = 0; i < 100000; ++i) data += element;
+    for (int i = 0; i < 100000; ++i)
+        data += element;
     VnPropertyList list;
     EXPECT_EQ(unpackInto(list, data), 4);
     // A few are read.

@@ -87,11 +87,12 @@ TEST(VnReservationList, RevertKeepsEveryItemInOrderAndConvertGivesItBack) {
     VnReservationList back;
     back.revert(text);
     EXPECT_EQ(packed(back), packed(list));
-    EXPECT_EQ(packed(back), kVersion + intField(1, 4) +
-                                objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "2")) +
-                                objField(10, 27, strField(1, "license") + strField(2, "comp") + strField(3, "3")) +
-                                objField(10, 27, strField(1, "host") + strField(2, "memory") + strField(3, "")) +
-                                objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "8")));
+    EXPECT_EQ(packed(back),
+              kVersion + intField(1, 4) +
+                  objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "2")) +
+                  objField(10, 27, strField(1, "license") + strField(2, "comp") + strField(3, "3")) +
+                  objField(10, 27, strField(1, "host") + strField(2, "memory") + strField(3, "")) +
+                  objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "8")));
     // A quoted value keeps its comma through both ways.
     back.revert("license.pool=\"a,b\",x.y");
     ASSERT_EQ(back.length(), 2);
@@ -104,7 +105,8 @@ TEST(VnReservationList, RevertKeepsEveryItemInOrderAndConvertGivesItBack) {
     EXPECT_EQ(str(back.convert()), "a.b");
 
     std::string many;  // a few megabytes: stays proportional
-    for (int i = 0; i < 200000; ++i) many += "host.r" + std::to_string(i % 1000) + "=" + std::to_string(i) + ",";
+    for (int i = 0; i < 200000; ++i)
+        many += "host.r" + std::to_string(i % 1000) + "=" + std::to_string(i) + ",";
     list.revert(vs(many));
     ASSERT_EQ(list.length(), 200000);
     EXPECT_EQ(list.get(199999)->count(), 199999);

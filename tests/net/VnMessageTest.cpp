@@ -136,8 +136,9 @@ TEST(VnMessage, CarriesAPropertyWithItsValueAndTheFarmHashes) {
     VnProperty& read = *static_cast<VnProperty*>(back.content());
     ASSERT_NE(read.value(), nullptr);
     ASSERT_EQ(read.value()->type(), VN_TYPE_STRING_LIST);
-    EXPECT_EQ(str(read.name()) + std::to_string(read.id()) + str(*static_cast<VnStringList*>(read.value())->get(0)),
-              "tags2x");
+    EXPECT_EQ(
+        str(read.name()) + std::to_string(read.id()) + str(*static_cast<VnStringList*>(read.value())->get(0)),
+        "tags2x");
     EXPECT_EQ(packed(back), bytes);
 
     // The decoder makes both farm hashes from their numbers.

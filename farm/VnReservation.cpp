@@ -1,7 +1,10 @@
 #include "farm/VnReservation.h"
 
 #include <climits>
+#include <memory>
+#include <new>
 
+#include "base/VnStringList.h"
 #include "expression/VnExpression.h"
 
 namespace {
@@ -64,4 +67,45 @@ int VnReservation::type() {
 
 VnString VnReservation::typeXML() {
     return VnString(VN_XML_RESERVATION);
+}
+
+VnReservationList::VnReservationList() = default;
+
+VnReservationList::~VnReservationList() = default;
+
+int VnReservationList::type() {
+    return VN_TYPE_RESERVATION_LIST;
+}
+
+VnString VnReservationList::typeXML() {
+    return VnString(VN_XML_RESERVATION_LIST);
+}
+
+void VnReservationList::revert(const VnString& text) {
+    clear();
+    VnStringList items;
+    VnExpression::split(text, items);
+    for (int i = 0; i < items.length(); ++i) {
+        const VnString* item = items.get(i);
+        if (!item || item->length() == 0) continue;
+        std::unique_ptr<VnReservation> reservation(new VnReservation(*item));
+        if (!push(reservation.get())) throw std::bad_alloc();
+        reservation.release();
+    }
+}
+
+VnString VnReservationList::convert() {
+    VnString text;
+    bool first = true;
+    for (int i = 0; i < length(); ++i) {
+        const VnReservation* reservation = get(i);
+        if (!reservation) continue;
+        if (!first) text += ",";
+        first = false;
+        text += reservation->key();
+        if (reservation->value().length() == 0) continue;
+        text += "=";
+        text += reservation->value();
+    }
+    return text;
 }

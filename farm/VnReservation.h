@@ -53,6 +53,24 @@ private:
     VnString _value;
 };
 
-VN_DECLARE_LIST(VnReservationList, VnReservation, VN_TYPE_RESERVATION_LIST, VN_XML_RESERVATION_LIST)
+// The packable list of reservations, packed as every VnList is, and its text form: the items
+// "class.name[=value]" joined by ",".
+class VnReservationList : public VnList<VnReservation> {
+public:
+    VnReservationList();
+    ~VnReservationList() override;
+
+    int type() override;
+    VnString typeXML() override;
+
+    // Empties the list, then appends one reservation per item of the comma list text (split
+    // as VnExpression::split does), in order. Empty items are passed over; every other item
+    // stays, even when its key comes again.
+    void revert(const VnString& text);
+    // The text form: each reservation's class, "." and name, followed by "=" and the value when
+    // the value is not empty; the items joined by ",". revert of it gives back an equal list
+    // for every list that revert made.
+    VnString convert();
+};
 
 #endif  // VN_FARM_VNRESERVATION_H

@@ -2,9 +2,7 @@
 
 #include <memory>
 
-#include "base/VnStringList.h"
 #include "base/VnTypes.h"
-#include "expression/VnExpression.h"
 
 VnReservationHash::VnReservationHash() = default;
 
@@ -25,12 +23,10 @@ VnString VnReservationHash::typeXML() {
 
 void VnReservationHash::revert(const VnString& text) {
     clear();
-    VnStringList items;
-    VnExpression::split(text, items);
-    for (int i = 0; i < items.length(); ++i) {
-        const VnString* item = items.get(i);
-        if (!item || item->length() == 0) continue;
-        std::unique_ptr<VnReservation> reservation(new VnReservation(*item));
+    VnReservationList items;
+    items.revert(text);
+    while (items.length() > 0) {
+        std::unique_ptr<VnReservation> reservation(items.shift());
         if (set(reservation.get(), reservation->key())) reservation.release();
     }
 }

@@ -9,13 +9,22 @@
 #include "base/VnTypes.h"
 #include "expression/VnExpression.h"
 #include "expression/VnReference.h"
+#include "farm/VnAccess.h"
 #include "farm/VnAddress.h"
+#include "farm/VnDataTable.h"
+#include "farm/VnGroupAccess.h"
 #include "farm/VnHost.h"
 #include "farm/VnHostname.h"
 #include "farm/VnMacAddress.h"
+#include "farm/VnPassword.h"
 #include "farm/VnPathMap.h"
+#include "farm/VnProperty.h"
+#include "farm/VnPropertyHash.h"
 #include "farm/VnReservation.h"
 #include "farm/VnReservationHash.h"
+#include "farm/VnResource.h"
+#include "farm/VnSubscription.h"
+#include "farm/VnSupe.h"
 #include "job/VnAssignment.h"
 #include "job/VnBumpCommand.h"
 #include "job/VnCallback.h"
@@ -55,8 +64,11 @@
 
 namespace {
 
+// Charged to the read in progress, as list elements are: records that hold a value object (a
+// list of properties) make one per element.
 template <class T>
 VnPack* make() {
+    VnPack::_charge(sizeof(T));
     return new T();
 }
 
@@ -154,6 +166,24 @@ const Entry kEntries[] = {
     {VN_TYPE_RESERVATION, make<VnReservation>},
     {VN_TYPE_RESERVATION_LIST, make<VnReservationList>},
     {VN_TYPE_RESERVATION_HASH, make<VnReservationHash>},
+    {VN_TYPE_RESOURCE, make<VnResource>},
+    {VN_TYPE_RESOURCE_LIST, make<VnResourceList>},
+    {VN_TYPE_RESOURCE_HASH, make<VnResourceHash>},
+    {VN_TYPE_PROPERTY, make<VnProperty>},
+    {VN_TYPE_PROPERTY_LIST, make<VnPropertyList>},
+    {VN_TYPE_PROPERTY_HASH, make<VnPropertyHash>},
+    {VN_TYPE_ACCESS, make<VnAccess>},
+    {VN_TYPE_ACCESS_LIST, make<VnAccessList>},
+    {VN_TYPE_GROUP_ACCESS, make<VnGroupAccess>},
+    {VN_TYPE_GROUP_ACCESS_LIST, make<VnGroupAccessList>},
+    {VN_TYPE_PASSWORD, make<VnPassword>},
+    {VN_TYPE_PASSWORD_LIST, make<VnPasswordList>},
+    {VN_TYPE_DATA_TABLE, make<VnDataTable>},
+    {VN_TYPE_DATA_TABLE_LIST, make<VnDataTableList>},
+    {VN_TYPE_SUBSCRIPTION, make<VnSubscription>},
+    {VN_TYPE_SUBSCRIPTION_LIST, make<VnSubscriptionList>},
+    {VN_TYPE_SUPE, make<VnSupe>},
+    {VN_TYPE_SUPE_LIST, make<VnSupeList>},
 };
 // clang-format on
 

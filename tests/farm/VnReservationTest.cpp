@@ -73,3 +73,42 @@ TEST(VnReservationHash, RevertKeysEveryItemAndTheLaterOfTwoWins) {
     EXPECT_EQ(hash.length(), 1000);
     EXPECT_EQ(hash.get("host.r999")->count(), 199999);
 }
+
+TEST(VnReservationList, RevertKeepsEveryItemInOrderAndConvertGivesItBack) {
+    VnReservationList list;
+    EXPECT_EQ(std::to_string(list.type()) + str(list.typeXML()), "28reservation_list");
+    list.revert("old.one");
+    list.revert(" host.processors=2, license.comp = 3 ,,host.memory,host.processors=8,");
+    ASSERT_EQ(list.length(), 4);  // revert starts afresh; a key that comes again stays
+    EXPECT_EQ(list.get(0)->count() + list.get(3)->count(), 10);
+    const VnString text = list.convert();
+    EXPECT_EQ(str(text), "host.processors=2,license.comp=3,host.memory,host.processors=8");
+
+    VnReservationList back;
+    back.revert(text);
+    EXPECT_EQ(packed(back), packed(list));
+    EXPECT_EQ(packed(back),
+              kVersion + intField(1, 4) +
+                  objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "2")) +
+                  objField(10, 27, strField(1, "license") + strField(2, "comp") + strField(3, "3")) +
+                  objField(10, 27, strField(1, "host") + strField(2, "memory") + strField(3, "")) +
+                  objField(10, 27, strField(1, "host") + strField(2, "processors") + strField(3, "8")));
+    // A quoted value keeps its comma through both ways.
+    back.revert("license.pool=\"a,b\",x.y");
+    ASSERT_EQ(back.length(), 2);
+    EXPECT_EQ(str(back.convert()), "license.pool=\"a,b\",x.y");
+    back.revert("");
+    EXPECT_EQ(back.length(), 0);
+    EXPECT_EQ(str(back.convert()), "");
+    back.push(nullptr);  // a slot without a reservation writes nothing
+    back.push(new VnReservation(VnString("a.b")));
+    EXPECT_EQ(str(back.convert()), "a.b");
+
+    std::string many;  // a few megabytes: stays proportional
+    for (int i = 0; i < 200000; ++i)
+        many += "host.r" + std::to_string(i % 1000) + "=" + std::to_string(i) + ",";
+    list.revert(vs(many));
+    ASSERT_EQ(list.length(), 200000);
+    EXPECT_EQ(list.get(199999)->count(), 199999);
+    EXPECT_EQ(str(list.convert()) + ",", many);
+}

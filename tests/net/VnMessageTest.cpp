@@ -9,6 +9,9 @@
 #include "base/VnStringList.h"
 #include "base/VnTypes.h"
 #include "farm/VnHostname.h"
+#include "farm/VnProperty.h"
+#include "farm/VnPropertyHash.h"
+#include "farm/VnResource.h"
 #include "job/VnJobId.h"
 #include "net/VnRegistry.h"
 #include "system/VnTime.h"
@@ -107,6 +110,48 @@ TEST(VnRegistry, MakesEachClassUnderItsOwnNumber) {
         ++made;
         EXPECT_EQ(object->type(), number);
     }
-    EXPECT_EQ(made, 80);
+    EXPECT_EQ(made, 98);
     EXPECT_EQ(vn_registry_create(VN_TYPE_MEDIATOR), nullptr);
+}
+
+TEST(VnMessage, CarriesAPropertyWithItsValueAndTheFarmHashes) {
+    auto* property = new VnProperty();
+    property->id(2);
+    property->name("tags");
+    auto* tags = new VnStringList();
+    tags->push(new VnString("x"));
+    property->value(tags);
+    VnMessage message(9);
+    message.content(property);
+    const std::string valueFields = intField(1, 1) + strField(10, "x");
+    const std::string bytes = packed(message);
+    EXPECT_EQ(bytes, kVersion + intField(1, 9) + strField(2, "") +
+                         objField(3, VN_TYPE_PROPERTY,
+                                  intField(1, 2) + strField(2, "tags") + strField(3, "") +
+                                      objField(4, VN_TYPE_STRING_LIST, valueFields)));
+    VnMessage back;
+    ASSERT_EQ(unpackInto(back, bytes), 0);
+    ASSERT_NE(back.content(), nullptr);
+    ASSERT_EQ(back.content()->type(), VN_TYPE_PROPERTY);
+    VnProperty& read = *static_cast<VnProperty*>(back.content());
+    ASSERT_NE(read.value(), nullptr);
+    ASSERT_EQ(read.value()->type(), VN_TYPE_STRING_LIST);
+    EXPECT_EQ(
+        str(read.name()) + std::to_string(read.id()) + str(*static_cast<VnStringList*>(read.value())->get(0)),
+        "tags2x");
+    EXPECT_EQ(packed(back), bytes);
+
+    // The decoder makes both farm hashes from their numbers.
+    VnPropertyHash properties;
+    properties.set(new VnProperty(), "p");
+    VnResourceHash resources;
+    resources.set(new VnResource(), "r");
+    for (VnPack* content : std::initializer_list<VnPack*>{&properties, &resources}) {
+        VnMessage carrier(4), received;
+        carrier.content(vn_registry_create(content->type()));
+        ASSERT_EQ(unpackInto(*carrier.content(), packed(*content)), 0);
+        ASSERT_EQ(unpackInto(received, packed(carrier)), 0);
+        ASSERT_NE(received.content(), nullptr) << content->type();
+        EXPECT_EQ(packed(*received.content()), packed(*content)) << content->type();
+    }
 }

@@ -146,7 +146,8 @@ private:
     bool scan(const char* block, std::size_t count) {
         for (std::size_t p = 0; p < count;) {
             const void* lf = std::memchr(block + p, '\n', count - p);
-            const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block) : count;
+            const std::size_t end =
+                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block) : count;
             line.append(block + p, std::min(end - p, kMaxLine - line.size()));
             if (!lf) break;
             if (!take()) return false;
@@ -218,7 +219,8 @@ void VnHistory::query(const VnString& base, int jobid, const VnString& workid, V
 }
 
 void VnHistory::query(const VnString& base, int jobid, int subid, VnHistoryList& out) {
-    readHistory(base, VnLogPlace::jobFile(jobid, 0, kJobHistory), Filter{Filter::kSubjob, VnString(), subid}, out);
+    readHistory(base, VnLogPlace::jobFile(jobid, 0, kJobHistory), Filter{Filter::kSubjob, VnString(), subid},
+                out);
 }
 
 // A host name that could leave the host branch (vn_safe_name) opens nothing.

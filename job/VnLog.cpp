@@ -277,7 +277,8 @@ void VnLog::writemap(const VnString& base, int jobid, int subid, int workid, con
     line += "\t";
     line += _vn_log_blanked(name, kMapBreaks);
     line += "\n";
-    const VnFd map = VnLogPlace::jobFile(jobid, subid, kMapType).openFile(base, O_WRONLY | O_APPEND | O_CREAT);
+    const VnFd map =
+        VnLogPlace::jobFile(jobid, subid, kMapType).openFile(base, O_WRONLY | O_APPEND | O_CREAT);
     if (map.valid()) vn_write_fd(map.get(), line);
 }
 
@@ -400,7 +401,8 @@ void VnLogList::load(const VnString& base, VnCommand& cmd, int type) {
     for (int i = 0; i < workids.length(); ++i) {
         const VnWorkId* work = workids.get(i);
         if (!work || work->name().length() == 0) continue;
-        if (!works.emplace(work->id(), std::string(work->name().value(), work->name().length())).second) continue;
+        if (!works.emplace(work->id(), std::string(work->name().value(), work->name().length())).second)
+            continue;
         const VnString* map = reads.map(work->id());
         const int subid = map ? mapLookup(*map, work->name()) : -1;
         const VnString* text = map ? reads.wholeLog(work->id(), subid) : nullptr;

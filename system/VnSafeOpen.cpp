@@ -84,7 +84,8 @@ VnFd vn_open_dir_below(const VnString& base, const VnString* names, int count, b
     VnFd dir = openBase(base);
     for (int i = 0; i < count && dir.valid(); ++i) {
         if (!vn_safe_name(names[i])) return VnFd();
-        dir = make ? vn_make_dir_at(dir.get(), names[i].value(), mode) : vn_open_dir_at(dir.get(), names[i].value());
+        dir = make ? vn_make_dir_at(dir.get(), names[i].value(), mode)
+                   : vn_open_dir_at(dir.get(), names[i].value());
     }
     return dir;
 }
@@ -121,7 +122,8 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
     char block[65536];
     try {
         while (total < max && !failed) {
-            const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
             const ssize_t got = read(fd, block, want);
             if (got == 0) break;
             if (got < 0) {

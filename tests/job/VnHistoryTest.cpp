@@ -177,16 +177,17 @@ TEST_F(VnHistoryTest, LargeInputs) {
 // line of exactly 64 KiB is whole, and the lines after a cut one read as usual.
 TEST_F(VnHistoryTest, LongLinesAreCutAt64KiB) {
     VnLog::jobbuilddir(base(), 5);
-    const std::string work = "[T]\t1\twork\t5\t";  // 13 bytes
+    const std::string work = "[T]\t1\twork\t5\t";    // 13 bytes
     const std::string job = "[T]\t3\tjob\t5\t-1\t";  // 15 bytes
     spit(jobFile(5), work + "w\t" + std::string(5 << 20, 'c') + "\n[T]\t2\tsubjob\t5\t4\tnext\n" + work +
-                         std::string(70000, 'n') + "\tlost\n" + job + std::string(65536 - 15, 'j') + "\n" + job +
-                         std::string(65536 - 15, 'k') + "K\n[T]\t4\tjob\t5\t-1\tz");
+                         std::string(70000, 'n') + "\tlost\n" + job + std::string(65536 - 15, 'j') + "\n" +
+                         job + std::string(65536 - 15, 'k') + "K\n[T]\t4\tjob\t5\t-1\tz");
     VnHistoryList all;
     VnHistory::query(base(), 5, all);
     EXPECT_TRUE(fieldsOf(all) == "5,-1,1,w," + std::string(65536 - 15, 'c') + ";5,4,2,,next;5,-1,1," +
-                                     std::string(65536 - 13, 'n') + ",;5,-1,3,," + std::string(65536 - 15, 'j') +
-                                     ";5,-1,3,," + std::string(65536 - 15, 'k') + ";5,-1,4,,z;");
+                                     std::string(65536 - 13, 'n') + ",;5,-1,3,," +
+                                     std::string(65536 - 15, 'j') + ";5,-1,3,," +
+                                     std::string(65536 - 15, 'k') + ";5,-1,4,,z;");
 }
 
 // Megabytes of junk lines: each would be a record, but the records may take only 32 bytes per
@@ -201,7 +202,7 @@ TEST_F(VnHistoryTest, JunkLinesStopAtTheMemoryAllowance) {
     const std::string debug = at("debug.log");
     IN_CHILD({
         vn_debug_filename(debug.c_str(), 0);
-        rusage usage {};
+        rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         const long long before = usage.ru_maxrss * 1024ll;
         VnHistoryList all;
@@ -214,6 +215,7 @@ TEST_F(VnHistoryTest, JunkLinesStopAtTheMemoryAllowance) {
         VnHistoryList none;  // a filter that takes no line makes no record and is not cut
         VnHistory::query(base(), 5, VnString("x"), none);
         EXPECT_EQ(none.length(), 0);
-        EXPECT_EQ(logMessages(debug), std::vector<std::string>{"ERROR: history file " + jobFile(5) + " cut short."});
+        EXPECT_EQ(logMessages(debug),
+                  std::vector<std::string>{"ERROR: history file " + jobFile(5) + " cut short."});
     });
 }

@@ -26,7 +26,7 @@ namespace {
 
 // The peak memory of the process so far, in bytes.
 long long peakBytes() {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<long long>(usage.ru_maxrss) * 1024;
 }
@@ -53,8 +53,12 @@ protected:
         return std::to_string(mode("private")) + "," + std::to_string(mode("secret")) + "," +
                std::to_string(fs::is_empty(at("private"))) + "," + slurp(at("secret"));
     }
-    std::string untouched() const { return std::to_string(0700) + "," + std::to_string(0600) + ",1,7\t3\t0\tframe\n"; }
-    std::string subjobText(int jobid, int subid) const { return str(VnLog(base(), jobid, subid, 1, 0).data()); }
+    std::string untouched() const {
+        return std::to_string(0700) + "," + std::to_string(0600) + ",1,7\t3\t0\tframe\n";
+    }
+    std::string subjobText(int jobid, int subid) const {
+        return str(VnLog(base(), jobid, subid, 1, 0).data());
+    }
     int historyLines(int jobid) const {
         VnHistoryList list;
         VnHistory::query(base(), jobid, list);
@@ -150,8 +154,10 @@ TEST_F(VnLogTreeTest, RootCallsThroughAnotherUsersLinks) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        for (const char* name : {"job/0/7/7.map", "job/0/7/7_1.out", "job/0/7/7.hst", "job/12000", "host/n1"}) {
-            const std::string target = std::string(name).find('.') == std::string::npos ? "private" : "secret";
+        for (const char* name :
+             {"job/0/7/7.map", "job/0/7/7_1.out", "job/0/7/7.hst", "job/12000", "host/n1"}) {
+            const std::string target =
+                std::string(name).find('.') == std::string::npos ? "private" : "secret";
             if (symlink(at(target).c_str(), tree(name).c_str()) != 0) _exit(3);
         }
         _exit(0);
@@ -175,7 +181,8 @@ TEST_F(VnLogTreeTest, AliasesOfOneLogAreReadOnce) {
     spit(tree("job/0/5/5_2.out"), "two");
     const char separators[] = "x_-+=~.,:;";
     for (int i = 0; i < 200; ++i)
-        spit(tree("job/0/5/5" + std::string(1, separators[i % 10]) + std::string(i / 10 + 1, '0') + "1.out"), "");
+        spit(tree("job/0/5/5" + std::string(1, separators[i % 10]) + std::string(i / 10 + 1, '0') + "1.out"),
+             "");
     VnLog::writemap(base(), 5, 1, 1, "a");
     spit(tree("job/0/5/5_1.err"), "got work: 1:a -\nfirst\ngot work: 2:b -\nsecond\n");
     IN_CHILD({
@@ -184,7 +191,8 @@ TEST_F(VnLogTreeTest, AliasesOfOneLogAreReadOnce) {
         listed.load(base(), 5, 1);
         std::string got;
         for (int i = 0; i < listed.length(); ++i)
-            got += std::to_string(listed.get(i)->subid()) + ":" + std::to_string(listed.get(i)->data().length()) + ";";
+            got += std::to_string(listed.get(i)->subid()) + ":" +
+                   std::to_string(listed.get(i)->data().length()) + ";";
         EXPECT_TRUE(got == "1:4194304;2:3;" || got == "2:3;1:4194304;") << got;
 
         VnCommand cmd;
@@ -201,8 +209,9 @@ TEST_F(VnLogTreeTest, AliasesOfOneLogAreReadOnce) {
         cmd.jobids().push(new VnJobId(5));
         errors.load(base(), cmd, 2);  // the work section and the subjob's log from one read
         ASSERT_EQ(errors.length(), 3);
-        EXPECT_EQ(str(errors.get(0)->data()) + "|" + str(errors.get(1)->data()) + "|" + str(errors.get(2)->data()),
-                  "got work: 1:a -\nfirst\n||");
+        EXPECT_EQ(
+            str(errors.get(0)->data()) + "|" + str(errors.get(1)->data()) + "|" + str(errors.get(2)->data()),
+            "got work: 1:a -\nfirst\n||");
         EXPECT_LT(peakBytes() - before, 64ll << 20);
     });
 }

@@ -62,6 +62,7 @@
 #include "job/VnJobNode.h"
 #include "job/VnJobStats.h"
 #include "job/VnLog.h"
+#include "job/VnLogPlace.h"
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
@@ -94,6 +95,7 @@
 #include "system/VnOption.h"
 #include "system/VnParam.h"
 #include "system/VnPath.h"
+#include "system/VnSafeOpen.h"
 #include "system/VnTime.h"
 
 #endif

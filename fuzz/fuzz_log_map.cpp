@@ -2,7 +2,8 @@
 // checks both readers against plain restatements: readmap against a walk that cuts lines and
 // splits them with VnExpression::splittab, the work section reader against the regular
 // expression matched line by line. Its first line also names a file in the job's directory,
-// which the list load reads back as a subjob's log or passes over.
+// which the list load reads back as a subjob's log or passes over; a name that reads as subjob 0
+// is an alias of the log that holds the input.
 
 #include <stdlib.h>
 
@@ -114,8 +115,9 @@ void checkSections(const Scratch& scratch, const std::vector<std::string>& lines
 }
 
 // The first line, made a legal file name, as an entry of job 7's directory: the list load takes
-// at most the entries that name job 7's subjobs, each with a subjob id of 0 or more.
-void checkEntryName(const Scratch& scratch, const std::string& line) {
+// at most the entries that name job 7's subjobs, each with a subjob id of 0 or more, and lists
+// each subjob once, however many names stand for it; subjob 0's log is the input.
+void checkEntryName(const Scratch& scratch, const std::string& line, const std::string& text) {
     std::string name = line.substr(0, 200);
     for (char& c : name)
         if (c == '/' || c == '\0' || c == '\n') c = '_';
@@ -125,9 +127,13 @@ void checkEntryName(const Scratch& scratch, const std::string& line) {
     if (fresh) spit(path, "");
     VnLogList logs;
     logs.load(scratch.base(), 7, 1);
-    check(logs.length() <= 3);
-    for (int i = 0; i < logs.length(); ++i)
-        check(logs.get(i)->jobid() == 7 && logs.get(i)->subid() >= 0);
+    check(logs.length() <= 2);
+    for (int i = 0; i < logs.length(); ++i) {
+        const VnLog& log = *logs.get(i);
+        check(log.jobid() == 7 && log.subid() >= 0);
+        check(i == 0 || log.subid() != logs.get(0)->subid());
+        if (log.subid() == 0) check(str(log.data()) == text);
+    }
     if (fresh) std::filesystem::remove(path);
 }
 
@@ -142,6 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     spit(scratch.log, text);
     checkMap(scratch, lines);
     checkSections(scratch, lines);
-    if (!lines.empty()) checkEntryName(scratch, lines[0]);
+    if (!lines.empty()) checkEntryName(scratch, lines[0], text);
     return 0;
 }

@@ -1,14 +1,19 @@
 #include "job/VnHistory.h"
 
-#include <climits>
-#include <cstdio>
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 
+#include "base/VnDebug.h"
 #include "job/VnLog.h"
-#include "system/VnDir.h"
+#include "job/VnLogPlace.h"
 
 namespace {
 
@@ -88,41 +93,99 @@ std::unique_ptr<VnHistory> record(const char* s, int n, const Filter& filter) {
     return event;
 }
 
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// A line longer than this is cut: its record is made from its first kMaxLine bytes, and the
+// rest of the line is passed over unread into memory.
+constexpr std::size_t kMaxLine = 64 * 1024;
+// The records of one read may take kAllowance bytes of memory per byte of the file read so
+// far, plus kReserve; past that the reading stops.
+constexpr std::int64_t kAllowance = 32;
+constexpr std::int64_t kReserve = 16 * 1024 * 1024;
+// What the allocator adds to each block, at the most.
+constexpr std::int64_t kBlockOverhead = 32;
 
-// Appends a record for every line of the file that the filter takes. Lines end at a line feed
-// or at the end of the file and may be of any length a text can hold; empty lines, and longer
-// ones, are passed over. Only a regular file is read, so a pipe or a device in its place cannot
-// block the reader.
-void readHistory(const VnString& path, const Filter& filter, VnHistoryList& out) {
-    if (!VnDir::isfile(path)) return;
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.value(), "rb"));
-    if (!file) return;
-    auto take = [&](const std::string& line) {
-        if (line.empty() || line.size() > INT_MAX) return;  // a text holds at most INT_MAX bytes
-        std::unique_ptr<VnHistory> event = record(line.data(), static_cast<int>(line.size()), filter);
-        if (event && !out.push(event.get())) throw std::bad_alloc();
-        event.release();
-    };
-    std::string line;
-    char block[65536];
-    std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
+// The heap memory of a text: none while it is held inside the object, else a buffer of four
+// times its length (the growth rule of VnString).
+std::int64_t textCost(const VnString& text) {
+    return text.length() < 24 ? 0 : 4 * (std::int64_t(text.length()) + 1) + kBlockOverhead;
+}
+
+// The memory that one record takes in a list: the object, its texts and its slot.
+std::int64_t recordCost(const VnHistory& event) {
+    return std::int64_t(sizeof(VnHistory)) + kBlockOverhead + textCost(event.comment()) +
+           textCost(event.workid()) + 2 * std::int64_t(sizeof(void*));
+}
+
+void reportCut(const VnString& path) {
+    VnDebug& log = vn_debug_obj();
+    log.lock();
+    log.mark() << "ERROR: history file " << _vn_log_blanked(path, kCommentBreaks) << " cut short.\n";
+    log.unlock();
+}
+
+// Appends the records of one history file, within the memory it may take.
+class HistoryReader {
+public:
+    HistoryReader(const Filter& filter, VnHistoryList& out) : filter(filter), out(out) {}
+
+    // Reads the open file to its end, or until its records would take more memory than the
+    // bytes read so far allow. False when it stopped early.
+    bool read(int fd) {
+        char block[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, block, sizeof block);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            bytesRead += got;
+            if (!scan(block, static_cast<std::size_t>(got))) return false;
+        }
+        return take();
+    }
+
+private:
+    // Adds the bytes of a block to the line in progress, taking each line that ends.
+    bool scan(const char* block, std::size_t count) {
         for (std::size_t p = 0; p < count;) {
             const void* lf = std::memchr(block + p, '\n', count - p);
             const std::size_t end =
                 lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block) : count;
-            line.append(block + p, end - p);
-            p = end;
+            line.append(block + p, std::min(end - p, kMaxLine - line.size()));
             if (!lf) break;
-            take(line);
-            line.clear();
-            ++p;
+            if (!take()) return false;
+            p = end + 1;
         }
+        return true;
     }
-    take(line);
+
+    // Makes the record of the line in progress, when the filter takes it and the memory
+    // allows it. Empty lines are passed over.
+    bool take() {
+        if (line.empty()) return true;
+        std::unique_ptr<VnHistory> event = record(line.data(), static_cast<int>(line.size()), filter);
+        line.clear();
+        if (!event) return true;
+        spent += recordCost(*event);
+        if (spent > bytesRead * kAllowance + kReserve) return false;
+        if (!out.push(event.get())) throw std::bad_alloc();
+        event.release();
+        return true;
+    }
+
+    const Filter& filter;
+    VnHistoryList& out;
+    std::string line;
+    std::int64_t bytesRead = 0;
+    std::int64_t spent = 0;
+};
+
+// Appends a record for every line of the history file that the filter takes. Lines end at a
+// line feed or at the end of the file; empty lines are passed over, and longer ones than
+// kMaxLine are cut. The file is reached without following a link and read only when it is a
+// regular file, so a pipe or a device in its place cannot block the reader.
+void readHistory(const VnString& base, const VnLogPlace& place, const Filter& filter, VnHistoryList& out) {
+    const VnFd file = place.openFile(base, O_RDONLY);
+    if (!file.valid()) return;
+    HistoryReader reader(filter, out);
+    if (!reader.read(file.get())) reportCut(place.path(base));
 }
 
 }  // namespace
@@ -148,19 +211,22 @@ VnString VnHistory::data(int jobid, const VnString& workid, const VnString& a, c
 }
 
 void VnHistory::query(const VnString& base, int jobid, VnHistoryList& out) {
-    readHistory(VnLog::joblogfile(base, jobid, kJobHistory), Filter{Filter::kEvery, VnString(), 0}, out);
+    readHistory(base, VnLogPlace::jobFile(jobid, 0, kJobHistory), Filter{Filter::kEvery, VnString(), 0}, out);
 }
 
 void VnHistory::query(const VnString& base, int jobid, const VnString& workid, VnHistoryList& out) {
-    readHistory(VnLog::joblogfile(base, jobid, kJobHistory), Filter{Filter::kWork, workid, 0}, out);
+    readHistory(base, VnLogPlace::jobFile(jobid, 0, kJobHistory), Filter{Filter::kWork, workid, 0}, out);
 }
 
 void VnHistory::query(const VnString& base, int jobid, int subid, VnHistoryList& out) {
-    readHistory(VnLog::joblogfile(base, jobid, kJobHistory), Filter{Filter::kSubjob, VnString(), subid}, out);
+    readHistory(base, VnLogPlace::jobFile(jobid, 0, kJobHistory), Filter{Filter::kSubjob, VnString(), subid},
+                out);
 }
 
+// A host name that could leave the host branch (vn_safe_name) opens nothing.
 void VnHistory::queryHost(const VnString& base, const VnString& host, VnHistoryList& out) {
-    readHistory(VnLog::hostlogfile(base, host, kHostHistory), Filter{Filter::kEvery, VnString(), 0}, out);
+    readHistory(base, VnLogPlace::nameFile("host", host, kHostHistory, kHostHistory),
+                Filter{Filter::kEvery, VnString(), 0}, out);
 }
 
 int VnHistory::type() {

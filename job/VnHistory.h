@@ -54,10 +54,17 @@ public:
     // Each appends to out one record per line of the job's history file (a missing file adds
     // nothing): every line; only the "work" lines of the item; or only the "subjob" and "work"
     // lines whose target reads as the subjob id.
+    //
+    // The file is reached without following a link and read only when it is a regular file.
+    // A line longer than 64 KiB gives the record of its first 64 KiB; the rest of it is passed
+    // over. The records of one call take at most 32 bytes of memory per byte of the file read
+    // plus 16 MiB: past that the reading stops, the records made so far stay, and the debug
+    // log says that the file was cut short.
     static void query(const VnString& base, int jobid, VnHistoryList& out);
     static void query(const VnString& base, int jobid, const VnString& workid, VnHistoryList& out);
     static void query(const VnString& base, int jobid, int subid, VnHistoryList& out);
-    // Appends one record per line of the host's history file.
+    // Appends one record per line of the host's history file, read the same way. A host name
+    // that is empty, "." or "..", or holds "/" or a NUL byte, reads nothing.
     static void queryHost(const VnString& base, const VnString& host, VnHistoryList& out);
 
     int type() override;

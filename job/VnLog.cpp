@@ -1,12 +1,22 @@
 #include "job/VnLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
+#include <set>
+#include <string>
+#include <utility>
 
-#include "system/VnDir.h"
-#include "system/VnFile.h"
+#include "base/VnDebug.h"
+#include "job/VnLogPlace.h"
+#include "system/VnSafeOpen.h"
 
 namespace {
 
@@ -134,6 +144,53 @@ int commandPos(VnCommand& cmd) {
     return pos;
 }
 
+// Appends to out every line of text from a "got work:" line naming the item up to the next
+// "got work:" line naming another item.
+void appendSection(const VnString& text, const VnString& workname, VnString& out) {
+    const char* s = text.value();
+    const int n = text.length();
+    bool inside = false;
+    for (int start = 0, end = 0; start < n; start = end) {
+        end = lineEnd(s, n, start);
+        const char* name = nullptr;
+        int length = 0;
+        if (workLineName(s + start, end - start, name, length)) inside = sameBytes(name, length, workname);
+        if (inside) out.append(s + start, end - start);
+    }
+}
+
+// The subjob of the first line of a map text that names the item, or -1.
+int mapLookup(const VnString& text, const VnString& name) {
+    const VnString wanted = _vn_log_blanked(name, kMapBreaks);
+    const char* s = text.value();
+    const int n = text.length();
+    VnString line;
+    for (int start = 0, end = 0; start < n; start = end) {
+        end = lineEnd(s, n, start);
+        line = "";
+        for (int p = start; p < end; ++p) {
+            if (s[p] != '\r' && s[p] != '\n') line.append(s[p]);
+        }
+        int subid = -1;
+        if (mapSubjob(line.value(), line.length(), wanted, subid)) return subid;
+    }
+    return -1;
+}
+
+// Appends to out the bytes of the open regular file from pos (0 when negative) to its end.
+// The offset past the last byte read, or -1 when the file is not open or cannot be held.
+int readFrom(const VnFd& file, int pos, VnString& out) {
+    if (!file.valid()) return -1;
+    const std::int64_t start = pos < 0 ? 0 : pos;
+    const std::int64_t got = vn_read_fd(file.get(), start, INT_MAX, out);
+    return got < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(start + got, INT_MAX));
+}
+
+// A path named by the caller: its final name is not followed, and only a regular file is read.
+VnFd openPath(const VnString& path) {
+    return vn_open_file_at(AT_FDCWD, path.value(), O_RDONLY);
+}
+
 }  // namespace
 
 VnString _vn_log_blanked(const VnString& text, const char* breaks) {
@@ -156,19 +213,21 @@ VnLog::VnLog(const VnString& path) : VnLog() {
     loaddata(path, 0);
 }
 
-VnLog::VnLog(const VnString& base, int jobid, const VnString& workname, int type, int pos) : VnLog() {
+VnLog::VnLog(const VnString& base, int jobid, const VnString& workname, int type, int) : VnLog() {
     _cls = type;
     _jobid = jobid;
     _workname = workname;
     _subid = readmap(base, jobid, workname);
-    loaddata(joblogfile(base, jobid, _subid, type), workname, pos);
+    VnString text;
+    readFrom(VnLogPlace::jobFile(jobid, _subid, type).openFile(base, O_RDONLY), 0, text);
+    appendSection(text, workname, _data);
 }
 
 VnLog::VnLog(const VnString& base, int jobid, int subid, int type, int pos) : VnLog() {
     _cls = type;
     _jobid = jobid;
     _subid = subid < 0 ? 0 : subid;
-    loaddata(joblogfile(base, jobid, _subid, type), pos);
+    readFrom(VnLogPlace::jobFile(jobid, _subid, type).openFile(base, O_RDONLY), pos, _data);
 }
 
 VnLog::~VnLog() = default;
@@ -199,22 +258,13 @@ void VnLog::data(const char* bytes, int n) {
 }
 
 int VnLog::loaddata(const VnString& path, int pos) {
-    return VnFile::loadpos(path, pos, _data);
+    return readFrom(openPath(path), pos, _data);
 }
 
 int VnLog::loaddata(const VnString& path, const VnString& workname, int) {
     VnString text;
-    VnFile::loadpos(path, 0, text);
-    const char* s = text.value();
-    const int n = text.length();
-    bool inside = false;
-    for (int start = 0, end = 0; start < n; start = end) {
-        end = lineEnd(s, n, start);
-        const char* name = nullptr;
-        int length = 0;
-        if (workLineName(s + start, end - start, name, length)) inside = sameBytes(name, length, workname);
-        if (inside) _data.append(s + start, end - start);
-    }
+    readFrom(openPath(path), 0, text);
+    appendSection(text, workname, _data);
     return _data.length();
 }
 
@@ -227,25 +277,15 @@ void VnLog::writemap(const VnString& base, int jobid, int subid, int workid, con
     line += "\t";
     line += _vn_log_blanked(name, kMapBreaks);
     line += "\n";
-    VnFile::append(joblogfile(base, jobid, subid, kMapType), line);
+    const VnFd map =
+        VnLogPlace::jobFile(jobid, subid, kMapType).openFile(base, O_WRONLY | O_APPEND | O_CREAT);
+    if (map.valid()) vn_write_fd(map.get(), line);
 }
 
 int VnLog::readmap(const VnString& base, int jobid, const VnString& name) {
-    const VnString text = VnFile::load(joblogfile(base, jobid, 0, kMapType));
-    const VnString wanted = _vn_log_blanked(name, kMapBreaks);
-    const char* s = text.value();
-    const int n = text.length();
-    VnString line;
-    for (int start = 0, end = 0; start < n; start = end) {
-        end = lineEnd(s, n, start);
-        line = "";
-        for (int p = start; p < end; ++p) {
-            if (s[p] != '\r' && s[p] != '\n') line.append(s[p]);
-        }
-        int subid = -1;
-        if (mapSubjob(line.value(), line.length(), wanted, subid)) return subid;
-    }
-    return -1;
+    VnString text;
+    readFrom(VnLogPlace::jobFile(jobid, 0, kMapType).openFile(base, O_RDONLY), 0, text);
+    return mapLookup(text, name);
 }
 
 int VnLog::type() {
@@ -267,32 +307,145 @@ void add(VnLogList& list, std::unique_ptr<VnLog> log) {
     log.release();
 }
 
+// A log of the list, before its text is read.
+std::unique_ptr<VnLog> listed(int jobid, int subid, int type) {
+    std::unique_ptr<VnLog> log(new VnLog());
+    log->cls(type);
+    log->jobid(jobid);
+    log->subid(subid);
+    return log;
+}
+
+// The reads of one list load. Each file of the tree is read at most once, whatever entries or
+// ids name it, and all of them together at most VnLogList::kMaxText bytes: a log whose file
+// would pass that is left out of the list, and the debug log says how many were.
+class ListReads {
+public:
+    ListReads(const VnString& base, int type) : _base(base), _type(type) {}
+    ~ListReads() {
+        if (_leftOut == 0) return;
+        VnDebug& log = vn_debug_obj();
+        log.lock();
+        log.mark() << "ERROR: log list cut short: " << _leftOut << " logs left out.\n";
+        log.unlock();
+    }
+    ListReads(const ListReads&) = delete;
+    ListReads& operator=(const ListReads&) = delete;
+
+    void leaveOut() { ++_leftOut; }
+
+    // Appends to out the subjob's log from pos; a missing file adds nothing. False when it
+    // would pass the budget.
+    bool subjobLog(int jobid, int subid, int pos, VnString& out) {
+        const auto cached = _logs.find({jobid, subid});
+        if (cached == _logs.end()) return read(VnLogPlace::jobFile(jobid, subid, _type), pos, out);
+        if (!cached->second.held) return false;
+        const VnString& text = cached->second.text;
+        const int from = std::min(std::max(pos, 0), text.length());
+        out.append(text.value() + from, text.length() - from);
+        return true;
+    }
+    // The subjob's whole log, kept for the further items of the same subjob; null when it
+    // would pass the budget.
+    const VnString* wholeLog(int jobid, int subid) {
+        return whole(_logs, {jobid, subid}, VnLogPlace::jobFile(jobid, subid, _type));
+    }
+    // The job's map text; null when it would pass the budget.
+    const VnString* map(int jobid) { return whole(_maps, jobid, VnLogPlace::jobFile(jobid, 0, kMapType)); }
+
+private:
+    struct Text {
+        VnString text;
+        bool held = false;
+    };
+
+    bool read(const VnLogPlace& place, int pos, VnString& out) {
+        const VnFd file = place.openFile(_base, O_RDONLY);
+        if (!file.valid()) return true;
+        struct stat status;
+        if (fstat(file.get(), &status) != 0) return true;
+        const std::int64_t rest = std::max<std::int64_t>(status.st_size - std::max(pos, 0), 0);
+        const std::int64_t left = VnLogList::kMaxText - _used;
+        if (rest > left) return false;
+        const std::int64_t got = vn_read_fd(file.get(), pos, left, out);
+        if (got > 0) _used += got;
+        return true;
+    }
+
+    template <class Key>
+    const VnString* whole(std::map<Key, Text>& texts, const Key& key, const VnLogPlace& place) {
+        const auto found = texts.find(key);
+        if (found != texts.end()) return found->second.held ? &found->second.text : nullptr;
+        Text& entry = texts[key];
+        entry.held = read(place, 0, entry.text);
+        return entry.held ? &entry.text : nullptr;
+    }
+
+    const VnString _base;
+    const int _type;
+    std::int64_t _used = 0;
+    int _leftOut = 0;
+    std::map<std::pair<int, int>, Text> _logs;
+    std::map<int, Text> _maps;
+};
+
 }  // namespace
 
+// The work items come first, so every subjob log read whole for their sections is at hand
+// when a job id names the same subjob. An item or a subjob named twice is listed once.
 void VnLogList::load(const VnString& base, VnCommand& cmd, int type) {
+    ListReads reads(base, type);
     const int pos = commandPos(cmd);
-    const VnWorkIdList& works = cmd.workids();
-    for (int i = 0; i < works.length(); ++i) {
-        const VnWorkId* work = works.get(i);
+    std::set<std::pair<int, std::string>> works;
+    const VnWorkIdList& workids = cmd.workids();
+    for (int i = 0; i < workids.length(); ++i) {
+        const VnWorkId* work = workids.get(i);
         if (!work || work->name().length() == 0) continue;
-        add(*this, std::unique_ptr<VnLog>(new VnLog(base, work->id(), work->name(), type, pos)));
+        if (!works.emplace(work->id(), std::string(work->name().value(), work->name().length())).second)
+            continue;
+        const VnString* map = reads.map(work->id());
+        const int subid = map ? mapLookup(*map, work->name()) : -1;
+        const VnString* text = map ? reads.wholeLog(work->id(), subid) : nullptr;
+        if (!text) {
+            reads.leaveOut();
+            continue;
+        }
+        std::unique_ptr<VnLog> log = listed(work->id(), subid, type);
+        log->workname(work->name());
+        appendSection(*text, work->name(), log->data());
+        add(*this, std::move(log));
     }
-    const VnJobIdList& jobs = cmd.jobids();
-    for (int i = 0; i < jobs.length(); ++i) {
-        const VnJobId* job = jobs.get(i);
+    std::set<std::pair<int, int>> subjobs;
+    const VnJobIdList& jobids = cmd.jobids();
+    for (int i = 0; i < jobids.length(); ++i) {
+        const VnJobId* job = jobids.get(i);
         if (!job) continue;
-        add(*this, std::unique_ptr<VnLog>(new VnLog(base, job->id(), job->subid(), type, pos)));
+        const int subid = job->subid() < 0 ? 0 : job->subid();
+        if (!subjobs.emplace(job->id(), subid).second) continue;
+        std::unique_ptr<VnLog> log = listed(job->id(), subid, type);
+        if (!reads.subjobLog(job->id(), subid, pos, log->data())) {
+            reads.leaveOut();
+            continue;
+        }
+        add(*this, std::move(log));
     }
 }
 
+// Entries that name the same subjob ("12_1.out", "12x1.out", "12_001.out") list it once.
 void VnLogList::load(const VnString& base, int jobid, int type) {
-    VnDir dir(VnLog::joblogdir(base, jobid));
+    ListReads reads(base, type);
     const VnString ext = VnLog::logext(type);
-    for (int i = 0; i < dir.length(); ++i) {
-        const VnString* entry = dir.get(i);
+    std::set<int> seen;
+    for (const std::string& name : vn_dir_names(VnLogPlace::idDir("job", jobid).openDir(base))) {
         int subid = 0;
-        if (entry && subjobFile(*entry, jobid, ext, subid))
-            add(*this, std::unique_ptr<VnLog>(new VnLog(base, jobid, subid, type, 0)));
+        if (!subjobFile(VnString(name.data(), static_cast<int>(name.size())), jobid, ext, subid)) continue;
+        if (!seen.insert(subid).second) continue;
+        std::unique_ptr<VnLog> log = listed(jobid, subid, type);
+        if (!reads.subjobLog(jobid, subid, 0, log->data())) {
+            reads.leaveOut();
+            continue;
+        }
+        add(*this, std::move(log));
     }
 }
 

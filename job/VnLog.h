@@ -1,6 +1,8 @@
 #ifndef VN_JOB_VNLOG_H
 #define VN_JOB_VNLOG_H
 
+#include <cstdint>
+
 #include "base/VnFields.h"
 #include "base/VnList.h"
 #include "base/VnPack.h"
@@ -21,6 +23,11 @@
 // where bucket is the id truncated to a multiple of 1000 (12345 lies in 12000). Only the
 // directory builders, islocal, readmap, writemap, loaddata and the loading constructors touch
 // the disk; every other operation only builds a name.
+//
+// Any user may write into the tree, so whatever touches it opens its places one name at a
+// time from the base and never follows a link at any level (see VnLogPlace): a link, or
+// anything but a directory or a regular file where one is expected, reads as a missing file
+// and is never written through.
 class VnLog : public VnPack {
 public:
     // jobid, id, subid and workid -1; logtype and cls 0; empty texts.
@@ -67,7 +74,8 @@ public:
     void data(const char* bytes, int n);
 
     // Appends the file's bytes from offset pos (0 when negative) to its end to the text.
-    // Answers the offset past the last byte read, or -1 when the file does not open.
+    // Answers the offset past the last byte read, or -1 when the file does not open, is a
+    // link or is not a regular file.
     int loaddata(const VnString& path, int pos);
     // Appends the section of the work item to the text: every line from a "got work:" line
     // naming the item up to the next "got work:" line naming another item. The whole file is
@@ -100,7 +108,8 @@ public:
     static VnString logext(int type);
 
     // Each creates the directories of its branch down to the one named, with mode 0777
-    // whatever the umask; a directory that cannot be made is passed over. A host or user name
+    // whatever the umask; the building stops at a level that cannot be made or is not a real
+    // directory (a link in its place is neither followed nor changed). A host or user name
     // that is empty, "." or "..", or holds "/" or a NUL byte, builds nothing: it would reach
     // outside the log tree.
     static void jobbuilddir(const VnString& base, int jobid);
@@ -108,7 +117,7 @@ public:
     static void hostbuilddir(const VnString& base, const VnString& host);
     static void userbuilddir(const VnString& base, const VnString& user);
 
-    // 1 when the job's log directory exists, else 0.
+    // 1 when the job's log directory exists (reached without following a link), else 0.
     static int islocal(const VnString& base, int jobid);
     // 1 when the log directory of one of the command's jobs exists, else 0.
     static int islocal(const VnString& base, VnCommand& cmd);
@@ -166,10 +175,18 @@ public:
     // A deep copy of other's logs; each list keeps its own packing state.
     VnLogList& operator=(const VnLogList& other) = default;
 
+    // The most bytes of the tree's files that one load reads.
+    static constexpr std::int64_t kMaxText = std::int64_t(256) << 20;
+
     // Appends one log of the type per work id of the command (the item's section), then one
-    // per job id (the subjob's log, read from the offset of the last "pos" filter).
+    // per job id (the subjob's log, read from the offset of the last "pos" filter). A work id
+    // or a subjob named more than once gives one log.
     void load(const VnString& base, VnCommand& cmd, int type);
-    // Appends one log per subjob file of the type in the job's log directory.
+    // Appends one log per subjob that a file of the type in the job's log directory names;
+    // names that read as the same subjob ("12_1.out", "12x1.out", "12_01.out") give one log.
+    //
+    // Each load reads every file at most once and at most kMaxText bytes in all: the logs
+    // whose files would pass that are left out, and the debug log says how many were.
     void load(const VnString& base, int jobid, int type);
 
     int type() override;

@@ -2,18 +2,14 @@
 
 #include <unistd.h>
 
-#include <cstring>
-
 #include "job/VnLog.h"
-#include "system/VnDir.h"
+#include "job/VnLogPlace.h"
 #include "system/VnTime.h"
 
 int VnLog::_log_unique = 0;
 
 namespace {
 
-// The types whose files belong to the job as a whole rather than to one subjob.
-constexpr int kPerJobBit = 8;
 // The types that name the host's and the user's history files.
 constexpr int kHostHistory = 208;
 constexpr int kUserHistory = 108;
@@ -30,126 +26,56 @@ const Extension kExtensions[] = {
     {10, "acc"}, {11, "cb"}, {13, "xja"}, {14, "mail"}, {15, "map"},
 };
 
-// The id truncated towards zero to a multiple of 1000; never overflows, since the result
-// lies between 0 and the id.
-int bucket(int id) {
-    return id / 1000 * 1000;
-}
-
-// base "/" branch "/" bucket(id)
-VnString bucketdir(const VnString& base, const char* branch, int id) {
-    VnString path(base);
-    path += "/";
-    path += branch;
-    path += "/";
-    path += bucket(id);
-    return path;
-}
-
-// base "/" branch "/" bucket(id) "/" id
-VnString iddir(const VnString& base, const char* branch, int id) {
-    VnString path = bucketdir(base, branch, id);
-    path += "/";
-    path += id;
-    return path;
-}
-
-// base "/" branch "/" name
-VnString namedir(const VnString& base, const char* branch, const VnString& name) {
-    VnString path(base);
-    path += "/";
-    path += branch;
-    path += "/";
-    path += name;
-    return path;
-}
-
-// dir "/" name "." and "hst" when the type is the history type of its branch.
-VnString namefile(const VnString& dir, const VnString& name, int type, int historyType) {
-    VnString path(dir);
-    path += "/";
-    path += name;
-    path += ".";
-    if (type == historyType) path += "hst";
-    return path;
-}
-
-// A name that would leave its branch of the tree, or be cut short by the system, as a directory
-// component: empty, ".", "..", or holding "/" or a NUL byte.
-bool isUnsafeComponent(const VnString& name) {
-    const int n = name.length();
-    if (n == 0 || name == VnString(".") || name == VnString("..")) return true;
-    return std::memchr(name.value(), '/', static_cast<std::size_t>(n)) ||
-           std::memchr(name.value(), '\0', static_cast<std::size_t>(n));
-}
-
-// Creates the directory with the tree's mode; one that cannot be made is passed over.
-void makedir(const VnString& path) {
-    VnDir dir(path);
-    dir.make(kDirMode);
+// Creates each level of the place in turn with the tree's mode, from the base down; a level
+// that cannot be made or opened (a link in its place among them) ends the building.
+void makedirs(const VnString& base, const VnLogPlace& place) {
+    place.makeDirs(base, kDirMode);
 }
 
 }  // namespace
 
 VnString VnLog::joblogdir(const VnString& base) {
-    VnString path(base);
-    path += "/job";
-    return path;
+    return VnLogPlace::branch("job").path(base);
 }
 
 VnString VnLog::joblogbasedir(const VnString& base, int jobid) {
-    return bucketdir(base, "job", jobid);
+    return VnLogPlace::bucketDir("job", jobid).path(base);
 }
 
 VnString VnLog::joblogdir(const VnString& base, int jobid) {
-    return iddir(base, "job", jobid);
+    return VnLogPlace::idDir("job", jobid).path(base);
 }
 
 VnString VnLog::pgrplogdir(const VnString& base) {
-    VnString path(base);
-    path += "/pgrp";
-    return path;
+    return VnLogPlace::branch("pgrp").path(base);
 }
 
 VnString VnLog::pgrplogbasedir(const VnString& base, int pgrp) {
-    return bucketdir(base, "pgrp", pgrp);
+    return VnLogPlace::bucketDir("pgrp", pgrp).path(base);
 }
 
 VnString VnLog::pgrplogdir(const VnString& base, int pgrp) {
-    return iddir(base, "pgrp", pgrp);
+    return VnLogPlace::idDir("pgrp", pgrp).path(base);
 }
 
 VnString VnLog::hostlogdir(const VnString& base) {
-    VnString path(base);
-    path += "/host";
-    return path;
+    return VnLogPlace::branch("host").path(base);
 }
 
 VnString VnLog::hostlogdir(const VnString& base, const VnString& host) {
-    return namedir(base, "host", host);
+    return VnLogPlace::nameDir("host", host).path(base);
 }
 
 VnString VnLog::userlogdir(const VnString& base) {
-    VnString path(base);
-    path += "/user";
-    return path;
+    return VnLogPlace::branch("user").path(base);
 }
 
 VnString VnLog::userlogdir(const VnString& base, const VnString& user) {
-    return namedir(base, "user", user);
+    return VnLogPlace::nameDir("user", user).path(base);
 }
 
 VnString VnLog::joblogfile(const VnString& base, int jobid, int subid, int type) {
-    VnString path = joblogdir(base, jobid);
-    path += "/";
-    path += jobid;
-    if (!(type & kPerJobBit)) {
-        path += "_";
-        path += subid;
-    }
-    path += ".";
-    path += logext(type);
-    return path;
+    return VnLogPlace::jobFile(jobid, subid, type).path(base);
 }
 
 VnString VnLog::joblogfile(const VnString& base, int jobid, int type) {
@@ -157,22 +83,15 @@ VnString VnLog::joblogfile(const VnString& base, int jobid, int type) {
 }
 
 VnString VnLog::joblogfile(const VnString& base, int jobid, int subid, const VnString& ext) {
-    VnString path = joblogdir(base, jobid);
-    path += "/";
-    path += jobid;
-    path += "_";
-    path += subid;
-    path += ".";
-    path += ext;
-    return path;
+    return VnLogPlace::jobFile(jobid, subid, ext).path(base);
 }
 
 VnString VnLog::hostlogfile(const VnString& base, const VnString& host, int type) {
-    return namefile(hostlogdir(base, host), host, type, kHostHistory);
+    return VnLogPlace::nameFile("host", host, type, kHostHistory).path(base);
 }
 
 VnString VnLog::userlogfile(const VnString& base, const VnString& user, int type) {
-    return namefile(userlogdir(base, user), user, type, kUserHistory);
+    return VnLogPlace::nameFile("user", user, type, kUserHistory).path(base);
 }
 
 VnString VnLog::logext(int type) {
@@ -183,31 +102,25 @@ VnString VnLog::logext(int type) {
 }
 
 void VnLog::jobbuilddir(const VnString& base, int jobid) {
-    makedir(joblogdir(base));
-    makedir(joblogbasedir(base, jobid));
-    makedir(joblogdir(base, jobid));
+    makedirs(base, VnLogPlace::idDir("job", jobid));
 }
 
 void VnLog::pgrpbuilddir(const VnString& base, int pgrp) {
-    makedir(pgrplogdir(base));
-    makedir(pgrplogbasedir(base, pgrp));
-    makedir(pgrplogdir(base, pgrp));
+    makedirs(base, VnLogPlace::idDir("pgrp", pgrp));
 }
 
 void VnLog::hostbuilddir(const VnString& base, const VnString& host) {
-    if (isUnsafeComponent(host)) return;
-    makedir(hostlogdir(base));
-    makedir(hostlogdir(base, host));
+    if (!vn_safe_name(host)) return;
+    makedirs(base, VnLogPlace::nameDir("host", host));
 }
 
 void VnLog::userbuilddir(const VnString& base, const VnString& user) {
-    if (isUnsafeComponent(user)) return;
-    makedir(userlogdir(base));
-    makedir(userlogdir(base, user));
+    if (!vn_safe_name(user)) return;
+    makedirs(base, VnLogPlace::nameDir("user", user));
 }
 
 int VnLog::islocal(const VnString& base, int jobid) {
-    return VnDir::isdir(joblogdir(base, jobid));
+    return VnLogPlace::idDir("job", jobid).openDir(base).valid() ? 1 : 0;
 }
 
 int VnLog::islocal(const VnString& base, VnCommand& cmd) {

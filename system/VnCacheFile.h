@@ -5,10 +5,11 @@
 
 // Small per-user cache files kept in the shared temporary directory. Another user may have
 // placed a file or a link under the same name, so neither function follows a symbolic link,
-// and only a regular file that belongs to the process's user is read or written.
+// and only a regular file that belongs to the process's user and has no other name (no hard
+// link to it) is read or written.
 
 // The file's whole contents; "" when the file is missing, is not a regular file of this
-// user, cannot be read or holds more than limit bytes.
+// user with one link, cannot be read or holds more than limit bytes.
 VnString vn_cache_load(const VnString& path, int limit);
 
 // Replaces the file's contents by text, creating it readable and writable by its owner only

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/VnTypes.h"
+#include "system/VnSafeOpen.h"
 
 namespace {
 
@@ -33,15 +34,14 @@ int statusIs(const VnString& path, bool follow, Test test) {
 // grows past one name however deep the tree is, and a link is never followed: a directory
 // opens only when it is not a link at that moment, and every removal names the entry in the
 // directory that was opened, so an entry swapped for a link in between is only unlinked.
-constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The directory name inside the open directory parent; null when it is not a directory
 // (a link to one included) or does not open.
 DirHandle openDirAt(int parent, const char* name) {
-    const int fd = openat(parent, name, kOpenDirectory);
-    if (fd < 0) return nullptr;
-    DIR* directory = fdopendir(fd);
-    if (!directory) close(fd);
+    VnFd fd = vn_open_dir_at(parent, name);
+    if (!fd.valid()) return nullptr;
+    DIR* directory = fdopendir(fd.get());
+    if (directory) fd.release();
     return DirHandle(directory);
 }
 
@@ -49,32 +49,49 @@ bool isDot(const char* name) {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// Calls visit(fd, name, status) for every entry of the open directory but "." and "..",
-// with the status of the entry itself, not of what a link points to. The names are read
-// first, so that removing entries does not disturb the reading.
+// Calls visit(fd, name, status) for each of names in the open directory fd, with the status
+// of the entry itself, not of what a link points to; names that are gone are passed over.
 template <class Visit>
-void eachEntry(DIR* directory, Visit visit) {
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(directory))
-        if (!isDot(entry->d_name)) names.emplace_back(entry->d_name);
-    const int fd = dirfd(directory);
+void eachOf(int fd, const std::vector<std::string>& names, Visit visit) {
     for (const std::string& name : names) {
         struct stat status;
         if (fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) visit(fd, name.c_str(), status);
     }
 }
 
-// Empties the open directory: files and links are unlinked, subdirectories emptied and removed,
-// down to the depth limit; deeper directories stay.
-void emptyDirectory(DIR* directory, int depth) {
-    eachEntry(directory, [depth](int fd, const char* name, const struct stat& status) {
+// The entry names of the open directory but "." and "..".
+std::vector<std::string> namesOf(DIR* directory) {
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(directory))
+        if (!isDot(entry->d_name)) names.emplace_back(entry->d_name);
+    return names;
+}
+
+// Calls visit for every entry of the open directory. The names are read first, so that
+// removing entries does not disturb the reading.
+template <class Visit>
+void eachEntry(DIR* directory, Visit visit) {
+    eachOf(dirfd(directory), namesOf(directory), visit);
+}
+
+void emptyDirectory(DIR* directory, int depth);
+
+// Removes the named entries of the open directory fd: files and links are unlinked,
+// subdirectories emptied of what they hold when reached and removed, down to the depth limit;
+// deeper directories stay.
+void removeEntries(int fd, const std::vector<std::string>& names, int depth) {
+    eachOf(fd, names, [depth](int parent, const char* name, const struct stat& status) {
         if (!S_ISDIR(status.st_mode)) {
-            unlinkat(fd, name, 0);
+            unlinkat(parent, name, 0);
         } else if (depth < VnDir::kMaxTreeDepth) {
-            if (DirHandle sub = openDirAt(fd, name)) emptyDirectory(sub.get(), depth + 1);
-            unlinkat(fd, name, AT_REMOVEDIR);
+            if (DirHandle sub = openDirAt(parent, name)) emptyDirectory(sub.get(), depth + 1);
+            unlinkat(parent, name, AT_REMOVEDIR);
         }
     });
+}
+
+void emptyDirectory(DIR* directory, int depth) {
+    removeEntries(dirfd(directory), namesOf(directory), depth);
 }
 
 // Bytes under the open directory, down to the depth limit.
@@ -125,16 +142,23 @@ VnString VnDir::dir() const {
 }
 
 int VnDir::make(int mode) {
-    const int made = mkdir(path.value(), static_cast<mode_t>(mode)) == 0 ? 1 : 0;
-    chmod(path.value(), static_cast<mode_t>(mode));
-    return made;
+    bool made = false;
+    vn_make_dir_at(AT_FDCWD, path.value(), mode, &made);
+    return made ? 1 : 0;
 }
 
 // Emptying the directory behind a link would destroy what the link points to: a path that
-// does not open as a directory because it is a link loses only the link.
+// does not open as a directory because it is a link loses only the link. Only the entries
+// loaded when the object was built are removed, so a file added since stays, and with it the
+// directory.
 int VnDir::remove() {
     if (DirHandle top = openDirAt(AT_FDCWD, path.value())) {
-        emptyDirectory(top.get(), 0);
+        std::vector<std::string> names;
+        for (int i = 0; i < entries.length(); ++i) {
+            const VnString* name = entries.get(i);
+            if (name && !isDot(name->value())) names.emplace_back(name->value(), name->length());
+        }
+        removeEntries(dirfd(top.get()), names, 0);
         rmdir(path.value());
     } else if (islink(path)) {
         unlink(path.value());

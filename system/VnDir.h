@@ -38,13 +38,17 @@ public:
     VnString* get(int i) const;
     VnString dir() const;
 
-    // Creates the directory with mode, then sets mode with chmod whether or
-    // not the creation succeeded, so the umask does not narrow it.
+    // Creates the directory with mode, then sets mode on it whether or not
+    // the creation succeeded, so the umask does not narrow it. The mode is set
+    // through a descriptor of the directory itself, only when the path is a
+    // real directory: a link in its place is neither followed nor changed.
     // 1 when the directory was created, else 0.
     int make(int mode);
-    // Deletes the directory's entries (links are unlinked, never followed;
-    // subdirectories are removed the same way), then the directory itself.
-    // A path that is itself a symbolic link loses only the link. Failures are
+    // Deletes the entries loaded when the object was built (links are
+    // unlinked, never followed; a subdirectory loses what it holds when it is
+    // reached, then goes too), then the directory itself. Entries added since
+    // are not seen, and a directory that still holds something stays. A path
+    // that is itself a symbolic link loses only the link. Failures are
     // ignored; the result is always 1.
     int remove();
     // Has no effect.

@@ -1,11 +1,14 @@
 #include "job/VnHistory.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <string>
+#include <vector>
 
 #include "job/VnLog.h"
 #include "system/VnFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
@@ -164,8 +167,55 @@ TEST_F(VnHistoryTest, LargeInputs) {
     VnHistoryList all;
     VnHistory::query(base(), 5, all);
     ASSERT_EQ(all.length(), 50001);
-    EXPECT_EQ(all.get(0)->comment().length(), 3 << 20);
+    EXPECT_EQ(all.get(0)->comment().length(), (64 << 10) - 15);  // the line is cut at 64 KiB
     VnHistoryList one;
     VnHistory::query(base(), 5, vs("f3"), one);
     EXPECT_EQ(one.length(), 5000);
+}
+
+// A line longer than 64 KiB gives the record of its first 64 KiB, wherever the cut falls; a
+// line of exactly 64 KiB is whole, and the lines after a cut one read as usual.
+TEST_F(VnHistoryTest, LongLinesAreCutAt64KiB) {
+    VnLog::jobbuilddir(base(), 5);
+    const std::string work = "[T]\t1\twork\t5\t";    // 13 bytes
+    const std::string job = "[T]\t3\tjob\t5\t-1\t";  // 15 bytes
+    spit(jobFile(5), work + "w\t" + std::string(5 << 20, 'c') + "\n[T]\t2\tsubjob\t5\t4\tnext\n" + work +
+                         std::string(70000, 'n') + "\tlost\n" + job + std::string(65536 - 15, 'j') + "\n" +
+                         job + std::string(65536 - 15, 'k') + "K\n[T]\t4\tjob\t5\t-1\tz");
+    VnHistoryList all;
+    VnHistory::query(base(), 5, all);
+    EXPECT_TRUE(fieldsOf(all) == "5,-1,1,w," + std::string(65536 - 15, 'c') + ";5,4,2,,next;5,-1,1," +
+                                     std::string(65536 - 13, 'n') + ",;5,-1,3,," +
+                                     std::string(65536 - 15, 'j') + ";5,-1,3,," +
+                                     std::string(65536 - 15, 'k') + ";5,-1,4,,z;");
+}
+
+// Megabytes of junk lines: each would be a record, but the records may take only 32 bytes per
+// byte read plus 16 MiB, so the reading stops early, keeps what it made and says so.
+TEST_F(VnHistoryTest, JunkLinesStopAtTheMemoryAllowance) {
+    VnLog::jobbuilddir(base(), 5);
+    constexpr int kLines = 2 << 20;
+    std::string junk;
+    for (int i = 0; i < kLines; ++i)
+        junk += "x\n";
+    spit(jobFile(5), junk);
+    const std::string debug = at("debug.log");
+    IN_CHILD({
+        vn_debug_filename(debug.c_str(), 0);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long long before = usage.ru_maxrss * 1024ll;
+        VnHistoryList all;
+        VnHistory::query(base(), 5, all);
+        getrusage(RUSAGE_SELF, &usage);
+        EXPECT_LE(usage.ru_maxrss * 1024ll - before, 32ll * 2 * kLines + (16 << 20));
+        ASSERT_GT(all.length(), 0);
+        EXPECT_LT(all.length(), kLines);
+        EXPECT_EQ(fieldsOf(*all.get(all.length() - 1)), "0,-1,0,,");
+        VnHistoryList none;  // a filter that takes no line makes no record and is not cut
+        VnHistory::query(base(), 5, VnString("x"), none);
+        EXPECT_EQ(none.length(), 0);
+        EXPECT_EQ(logMessages(debug),
+                  std::vector<std::string>{"ERROR: history file " + jobFile(5) + " cut short."});
+    });
 }

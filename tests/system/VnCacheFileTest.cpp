@@ -49,3 +49,15 @@ TEST_F(VnCacheFileTest, OwnRegularFilesOnly) {
         EXPECT_EQ(load("theirs") + slurp(at("theirs")), "theirs");
     }
 }
+
+// A file with a second name may be someone else's, reached through a hard link: it is neither
+// read nor written, whoever owns it.
+TEST_F(VnCacheFileTest, HardLinkedFilesAreLeftAlone) {
+    spit(at("precious"), "precious data");
+    ASSERT_EQ(link(at("precious").c_str(), at("cache").c_str()), 0);
+    EXPECT_EQ(vn_cache_save(path("cache"), "newhost:1234"), 0);
+    EXPECT_EQ(load("cache") + "|" + slurp(at("precious")), "|precious data");
+    ASSERT_EQ(unlink(at("precious").c_str()), 0);  // one name again: its own file
+    EXPECT_EQ(vn_cache_save(path("cache"), "newhost:1234"), 1);
+    EXPECT_EQ(load("cache"), "newhost:1234");
+}

@@ -117,3 +117,39 @@ TEST_F(VnDirTest, MakeSetsTheModeDespiteTheUmask) {
 }
 
 }  // namespace
+
+namespace {
+
+// The mode goes only on a real directory: a link in the path's place, to a directory or to a
+// file, is neither followed nor changed.
+TEST_F(VnDirTest, MakeNeverChangesWhatALinkPointsTo) {
+    chmod(at("outside").c_str(), 0700);
+    chmod(at("outfile").c_str(), 0600);
+    fs::create_symlink(at("outside"), at("dirlink"));
+    fs::create_symlink(at("outfile"), at("filelink"));
+    EXPECT_EQ(VnDir(path("dirlink")).make(0777) + VnDir(path("filelink")).make(0777), 0);
+    EXPECT_EQ(statusOf("outside").st_mode & 07777, 0700u);
+    EXPECT_EQ(statusOf("outfile").st_mode & 07777, 0600u);
+    EXPECT_TRUE(S_ISLNK(statusOf("dirlink").st_mode) && S_ISLNK(statusOf("filelink").st_mode));
+}
+
+// Only the entries loaded when the object was built go: a file added since stays, and with it
+// the directory. A subdirectory loses what it holds when it is reached, later files included.
+TEST_F(VnDirTest, RemoveTakesOnlyTheLoadedEntries) {
+    VnDir dir(path("t"));
+    spit(at("t/late"), "written after the listing");
+    spit(at("t/sub/late"), "x");
+    EXPECT_EQ(dir.remove(), 1);
+    std::string left;
+    for (const auto& entry : fs::recursive_directory_iterator(at("t")))
+        left += entry.path().filename().string() + ";";
+    EXPECT_EQ(left, "late;");
+    EXPECT_EQ(slurp(at("t/late")), "written after the listing");
+    EXPECT_TRUE(present("outside/keep") && present("outfile"));
+
+    VnDir again(path("t"));  // listed now: removed whole
+    EXPECT_EQ(again.remove(), 1);
+    EXPECT_FALSE(present("t"));
+}
+
+}  // namespace

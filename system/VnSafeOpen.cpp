@@ -1,0 +1,155 @@
+#include "system/VnSafeOpen.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// Never through a link, never waiting on a FIFO or a device, never left open across exec.
+constexpr int kFileFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+
+bool isMode(int fd, mode_t kind) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && (status.st_mode & S_IFMT) == kind;
+}
+
+// Keeps fd when it is open on the kind of file asked for; closes it otherwise.
+VnFd keepIf(int fd, mode_t kind) {
+    VnFd kept(fd);
+    if (!kept.valid() || !isMode(fd, kind)) return VnFd();
+    return kept;
+}
+
+// The base of a walk, as the caller named it.
+VnFd openBase(const VnString& base) {
+    const char* path = base.length() == 0 ? "/" : base.value();
+    return keepIf(open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC), S_IFDIR);
+}
+
+}  // namespace
+
+VnFd& VnFd::operator=(VnFd&& other) noexcept {
+    if (this != &other) {
+        if (_fd >= 0) close(_fd);
+        _fd = other._fd;
+        other._fd = -1;
+    }
+    return *this;
+}
+
+VnFd::~VnFd() {
+    if (_fd >= 0) close(_fd);
+}
+
+int VnFd::release() {
+    const int fd = _fd;
+    _fd = -1;
+    return fd;
+}
+
+int vn_safe_name(const VnString& name) {
+    const int n = name.length();
+    if (n == 0 || name == VnString(".") || name == VnString("..")) return 0;
+    const bool bad = std::memchr(name.value(), '/', static_cast<std::size_t>(n)) ||
+                     std::memchr(name.value(), '\0', static_cast<std::size_t>(n));
+    return bad ? 0 : 1;
+}
+
+VnFd vn_open_dir_at(int dir, const char* name) {
+    return keepIf(openat(dir, name, kDirectoryFlags), S_IFDIR);
+}
+
+VnFd vn_make_dir_at(int dir, const char* name, int mode, bool* made) {
+    const bool created = mkdirat(dir, name, static_cast<mode_t>(mode)) == 0;
+    if (made) *made = created;
+    VnFd opened = vn_open_dir_at(dir, name);
+    if (opened.valid()) fchmod(opened.get(), static_cast<mode_t>(mode));
+    return opened;
+}
+
+VnFd vn_open_file_at(int dir, const char* name, int flags, int mode) {
+    return keepIf(openat(dir, name, flags | kFileFlags, static_cast<mode_t>(mode)), S_IFREG);
+}
+
+VnFd vn_open_dir_below(const VnString& base, const VnString* names, int count, bool make, int mode) {
+    VnFd dir = openBase(base);
+    for (int i = 0; i < count && dir.valid(); ++i) {
+        if (!vn_safe_name(names[i])) return VnFd();
+        dir = make ? vn_make_dir_at(dir.get(), names[i].value(), mode)
+                   : vn_open_dir_at(dir.get(), names[i].value());
+    }
+    return dir;
+}
+
+VnFd vn_open_file_below(const VnString& base, const VnString* names, int count, int flags, int mode) {
+    if (count < 1 || !vn_safe_name(names[count - 1])) return VnFd();
+    const VnFd dir = vn_open_dir_below(base, names, count - 1);
+    if (!dir.valid()) return VnFd();
+    return vn_open_file_at(dir.get(), names[count - 1].value(), flags, mode);
+}
+
+std::vector<std::string> vn_dir_names(VnFd dir) {
+    std::vector<std::string> names;
+    DIR* directory = dir.valid() ? fdopendir(dir.get()) : nullptr;
+    if (!directory) return names;
+    dir.release();
+    while (const dirent* entry = readdir(directory))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    closedir(directory);
+    return names;
+}
+
+std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
+    if (pos < 0) pos = 0;
+    struct stat status;
+    if (fstat(fd, &status) != 0) return -1;
+    const std::int64_t rest = std::min<std::int64_t>(std::max<std::int64_t>(status.st_size - pos, 0), max);
+    if (out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read at all
+    if (lseek(fd, pos, SEEK_SET) < 0) return -1;
+    const int before = out.length();
+    std::int64_t total = 0;
+    bool failed = false;
+    char block[65536];
+    try {
+        while (total < max && !failed) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
+            const ssize_t got = read(fd, block, want);
+            if (got == 0) break;
+            if (got < 0) {
+                failed = errno != EINTR;
+                continue;
+            }
+            out.append(block, static_cast<int>(got));
+            total += got;
+        }
+    } catch (const std::bad_alloc&) {
+        failed = true;
+    }
+    if (!failed) return total;
+    out.copy(out.value(), before);
+    return -1;
+}
+
+int vn_write_fd(int fd, const VnString& text) {
+    const char* bytes = text.value();
+    std::int64_t left = text.length();
+    while (left > 0) {
+        const ssize_t written = write(fd, bytes, static_cast<std::size_t>(left));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return 0;
+        bytes += written;
+        left -= written;
+    }
+    return 1;
+}

@@ -207,8 +207,10 @@ TEST(VnConfigFile, LargeTexts) {
                     std::to_string(i - 1) + ".v\"\n";
     testing::internal::CaptureStderr();
     f = parsed(doubling);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "WARNING: references expand too far... leaving the rest empty.\n");
+    std::string cut;
+    for (int i = 40; i >= 16; --i)
+        cut += "WARNING: s" + std::to_string(i) + ".v references expand too far... leaving the rest empty.\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), cut);
     const int longest = f->config("s40")->option("v").length();
     EXPECT_GT(longest, 10000);
     EXPECT_LE(longest, VnConfigFile::expansionAllowance(1 << 20));

@@ -311,7 +311,12 @@ void VnConfigFile::Parser::value(VnString& out) {
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
     const VnString local = value.haschar('$') ? _localvalue(section->name(), value) : value;
-    if (!_budget.spend(optionCost(key, local))) return false;
+    // A value that replaces another costs only what it adds.
+    const std::int64_t cost = section->exists(key)
+                                  ? std::max<std::int64_t>(0, stringCost(local.length()) -
+                                                                  stringCost(section->option(key).length()))
+                                  : optionCost(key, local);
+    if (!_budget.spend(cost)) return false;
     section->option(key, local);
     return true;
 }

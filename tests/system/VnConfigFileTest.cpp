@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -179,6 +180,22 @@ TEST(VnConfigFile, Tokenizers) {
     VnConfigFile::tokenize("a=b\x01{c d\n\\}}\"q\\\"x\n[h]:\\ # c\n  ", tokens);
     EXPECT_EQ(strings(tokens),
               (Strings{"a", "=", "b", "c d\n}", "\"", "q\"x", "\"", "[", "h", "]", ":", "\\", "\n", ""}));
+    // Characters read as absent join what stands around them, also an escape and its brace.
+    const std::pair<std::string, Strings> cases[] = {
+        {"{a\\\x01}b}c", {"a}b", "c"}},
+        {"w\x7f\x80o\x1Frd\x01", {"word"}},
+        {"\"x", {"\"", "x", "\""}},
+        {"\"", {"\"", "", "\""}},
+        {"k # c\n \t", {"k", "\n", ""}},
+        {"k # c", {"k"}},
+        {"{", {""}},
+        {"", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        VnStringList list;
+        VnConfigFile::tokenize(VnString(text.data(), static_cast<int>(text.size())), list);
+        EXPECT_EQ(strings(list), expected) << text;
+    }
     VnStringList values;
     VnConfigFile::stringtokenize("a \t b.c${d}\\$\n", values);
     EXPECT_EQ(strings(values), (Strings{"a", " \t ", "b", ".", "c", "$", "{", "d", "}", "\\", "$", "\n"}));

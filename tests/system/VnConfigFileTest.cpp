@@ -293,13 +293,15 @@ TEST(VnConfigFile, LargeTexts) {
     EXPECT_EQ(section(*f, "a1"), "");  // k = 1 was not reached
     EXPECT_NE(f->config("b1"), nullptr);
     EXPECT_EQ(f->config("b100000"), nullptr);
+}
 
-    // A value that replaces another adds nothing to what the parse stores.
+// A value that replaces another adds nothing to what the parse stores.
+TEST(VnConfigFile, ReplacedValuesAddNothing) {
     std::string same;
     for (int i = 0; i < 600000; ++i)
         same += "k = v\n";
     testing::internal::CaptureStderr();
-    f = parsed(same + "last = 1\n");
+    auto f = parsed(same + "last = 1\n");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(section(*f, "localhost"), "k=v;last=1;");
 }

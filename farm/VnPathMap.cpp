@@ -1,20 +1,26 @@
 #include "farm/VnPathMap.h"
 
+#include <memory>
+
 #include "base/VnStringList.h"
 #include "base/VnTypes.h"
 #include "system/VnConfigFile.h"
-#include "system/VnFile.h"
 
 namespace {
 
-// Copies every option of the named section, if the file has it, into map.
-void fillFrom(const VnConfigFile& file, const char* section, VnStringHash& map) {
-    const VnConfig* config = file.config(section);
+// Moves every option of the named section, if the file has it, into map: each leaves the
+// section as it is copied, so the entries are held about once, not twice.
+void moveFrom(VnConfigFile& file, const char* section, VnStringHash& map) {
+    VnConfig* config = file.config(section);
     if (!config) return;
     VnStringList keys;
     config->labels(keys);
-    for (int i = 0; i < keys.length(); ++i)
-        map.set(new VnString(config->option(*keys.get(i))), *keys.get(i));
+    for (int i = 0; i < keys.length(); ++i) {
+        const VnString& key = *keys.get(i);
+        std::unique_ptr<VnString> value(new VnString(config->option(key)));
+        if (map.set(value.get(), key)) value.release();
+        config->remove(key);
+    }
 }
 
 }  // namespace
@@ -56,9 +62,9 @@ VnString VnPathMap::typeXML() {
 }
 
 int VnPathMap::load(const VnString& path) {
-    if (!VnFile::exists(path)) return 0;
-    const VnConfigFile file(path);
-    fillFrom(file, "direct", _directmap);
-    fillFrom(file, "logical", _logicalmap);
-    return 1;
+    VnConfigFile file;
+    const int whole = file.load(path);
+    moveFrom(file, "direct", _directmap);
+    moveFrom(file, "logical", _logicalmap);
+    return whole;
 }

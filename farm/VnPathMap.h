@@ -24,7 +24,10 @@ public:
 
     // Adds the entries of the "direct" and "logical" sections of the sectioned configuration
     // file at path to the two maps (an entry's name is the key, its value the replacement),
-    // replacing equal keys. 1 when the file was read, else 0.
+    // replacing equal keys. 1 when the file was read whole; 0 when it is missing, does not
+    // read or is too large (nothing is added then), and 0 when its reading stopped at the
+    // parse's memory allowance (the entries read before it are added). A line without "="
+    // ends the file, and what came before it counts as the whole file.
     int load(const VnString& path);
 
     VnStringHash& directmap();

@@ -1,6 +1,9 @@
 #include "system/VnConfigFile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -9,140 +12,32 @@
 
 #include "base/VnTypes.h"
 #include "job/VnRange.h"
+#include "system/VnConfigFileTokens.h"
 #include "system/VnFile.h"
 
 namespace {
 
-// What a stored option, a made section or a name from a header is taken to cost in memory,
-// beside its text; a string holds about four times its length.
-constexpr std::int64_t kOptionCost = 128;
+// What the parse's stores take in memory. A string object made on the heap takes its size and
+// the allocator's own bytes; a text of 24 bytes or more (with its NUL) lives in a buffer of four
+// times its size. An option takes its key and its value, and its share of the table's slots.
+constexpr std::int64_t kAllocatorCost = 16;
+constexpr std::int64_t kStringCost = sizeof(VnString) + kAllocatorCost;
+constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
-constexpr std::int64_t kNameCost = 64;
 // What looking a reference up is taken to cost in an expansion, beside the text it scans.
 constexpr std::int64_t kReferenceCost = 64;
 
-std::int64_t textCost(std::int64_t length) {
-    return 4 * length;
+std::int64_t stringCost(std::int64_t length) {
+    return length < 24 ? kStringCost : kStringCost + 4 * (length + 1) + kAllocatorCost;
 }
 
-// ---- File tokens ------------------------------------------------------------------------
-
-// A token keeps its kind, so a quoted or braced text is never taken for a delimiter.
-enum class Kind { Delimiter, Word, Text };
-
-struct FileToken {
-    int start;  // in FileTokens::_chars
-    int length;
-    Kind kind;
-};
-
-// The tokens of a text, their characters kept one after another in one buffer.
-class FileTokens {
-public:
-    explicit FileTokens(const VnString& text);
-
-    std::size_t size() const { return _tokens.size(); }
-    VnString text(std::size_t i) const {
-        return VnString(_chars.data() + _tokens[i].start, _tokens[i].length);
-    }
-    bool is(std::size_t i, Kind kind, const char* text) const {
-        const FileToken& t = _tokens[i];
-        return t.kind == kind && _chars.compare(std::size_t(t.start), std::size_t(t.length), text) == 0;
-    }
-    bool isDelimiter(std::size_t i, const char* text) const { return is(i, Kind::Delimiter, text); }
-
-private:
-    void push(Kind kind, int start) {
-        _tokens.push_back({start, static_cast<int>(_chars.size()) - start, kind});
-    }
-    void delimiter(char c) {
-        const int start = static_cast<int>(_chars.size());
-        _chars += c;
-        push(Kind::Delimiter, start);
-    }
-    int braced(const char* s, int n, int p);
-    int quoted(const char* s, int n, int p);
-    int word(const char* s, int n, int p);
-
-    std::string _chars;
-    std::vector<FileToken> _tokens;
-};
-
-bool isFileBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
+std::int64_t optionCost(const VnString& key, const VnString& value) {
+    return kSlotsCost + stringCost(key.length()) + stringCost(value.length());
 }
 
-bool isOneOf(char c, const char* set) {
-    return std::memchr(set, c, std::strlen(set)) != nullptr;
-}
+using Kind = VnConfigFileTokens::Kind;
 
-bool endsWord(char c) {
-    return isOneOf(c, " \t\r\n\":[]={}\\#");
-}
-
-FileTokens::FileTokens(const VnString& raw) {
-    const VnString text = raw.removecontrolchars();
-    const char* s = text.value();
-    const int n = text.length();
-    for (int p = 0;;) {
-        const int blanks = p;
-        while (p < n && isFileBlank(s[p]))
-            ++p;
-        if (p >= n) {
-            if (p > blanks) push(Kind::Word, static_cast<int>(_chars.size()));  // blanks ran to the end
-            return;
-        }
-        const char c = s[p];
-        if (c == '#') {
-            while (p < n && s[p] != '\n')
-                ++p;
-        } else if (c == '{') {
-            p = braced(s, n, p + 1);
-        } else if (c == '"') {
-            p = quoted(s, n, p + 1);
-        } else if (isOneOf(c, "\n:[]=}\\")) {
-            delimiter(c);
-            ++p;
-        } else {
-            p = word(s, n, p);
-        }
-    }
-}
-
-// Up to the next "}", which is passed; "\}" stands for "}". Braces do not nest.
-int FileTokens::braced(const char* s, int n, int p) {
-    const int start = static_cast<int>(_chars.size());
-    for (; p < n && s[p] != '}'; ++p) {
-        if (s[p] == '\\' && p + 1 < n && s[p + 1] == '}') ++p;
-        _chars += s[p];
-    }
-    push(Kind::Text, start);
-    return p < n ? p + 1 : p;
-}
-
-// Up to the next double quote or line feed, which is passed; a backslash before a double quote
-// is dropped. The content stands between two double-quote tokens.
-int FileTokens::quoted(const char* s, int n, int p) {
-    delimiter('"');
-    const int start = static_cast<int>(_chars.size());
-    for (; p < n && s[p] != '"' && s[p] != '\n'; ++p) {
-        if (s[p] == '\\' && p + 1 < n && s[p + 1] == '"') ++p;
-        _chars += s[p];
-    }
-    push(Kind::Text, start);
-    delimiter('"');
-    return p < n ? p + 1 : p;
-}
-
-int FileTokens::word(const char* s, int n, int p) {
-    const int start = static_cast<int>(_chars.size());
-    for (; p < n && !endsWord(s[p]); ++p)
-        _chars += s[p];
-    push(Kind::Word, start);
-    return p;
-}
-
-// What one parse of a text may still store, in the units of kMaxParseSize.
+// What one parse of a text may still store, in bytes of memory (see parseAllowance).
 class Budget {
 public:
     explicit Budget(std::int64_t size) : _left(size), _size(size) {}
@@ -160,6 +55,7 @@ public:
     }
     std::int64_t left() const { return std::max<std::int64_t>(_left, 0); }
     std::int64_t spent() const { return _size - left(); }
+    bool stopped() const { return _left < 0; }
 
 private:
     std::int64_t _left;
@@ -172,8 +68,16 @@ std::int64_t optionsCost(const VnConfig& section) {
     section.labels(keys);
     std::int64_t cost = 0;
     for (int i = 0; i < keys.length(); ++i)
-        cost += kOptionCost + textCost(keys.get(i)->length() + section.option(*keys.get(i)).length());
+        cost += optionCost(*keys.get(i), section.option(*keys.get(i)));
     return cost;
+}
+
+// "section.key", as a reference names a value.
+VnString dotted(const VnString& section, const VnString& key) {
+    VnString text(section);
+    text += ".";
+    text += key;
+    return text;
 }
 
 bool isSelf(const VnString& name) {
@@ -232,25 +136,33 @@ private:
     int _at = 0;
 };
 
-// The state of one expansion: the references under way and what may still be scanned and made.
+// The state of the expansion of one value: the references under way, and what may still be
+// scanned and made, by this value and by all the values of its parse together (shared).
 class VnConfigFile::Expansion {
 public:
-    explicit Expansion(std::int64_t allowance) : _left(allowance) {}
+    // label names the value in the warning ("section.key"); it may be empty.
+    Expansion(std::int64_t allowance, std::int64_t& shared, const VnString& label)
+        : _left(allowance), _shared(shared), _label(label) {}
 
     // Scanning costs its length, whether or not anything is left.
-    void scan(std::int64_t length) { _left -= length; }
+    void scan(std::int64_t length) {
+        _left -= length;
+        _shared -= length;
+    }
     // True while something is left; the first time nothing is, warns once.
     bool left() {
-        if (_left > 0) return true;
-        if (!_warned)
-            std::cerr << "WARNING: references expand too far... leaving the rest empty." << std::endl;
+        if (_left > 0 && _shared > 0) return true;
+        if (!_warned) {
+            std::cerr << "WARNING: " << _label << (_label.length() ? " " : "")
+                      << "references expand too far... leaving the rest empty." << std::endl;
+        }
         _warned = true;
         return false;
     }
     // Appends text when something is left, at the cost of its length.
     void append(VnString& out, const VnString& text) {
         if (!left()) return;
-        _left -= text.length();
+        scan(text.length());
         out += text;
     }
     // 1 when the value of key in section may be followed: not under way, not too deep.
@@ -267,6 +179,8 @@ public:
 private:
     std::vector<std::pair<const VnConfig*, VnString>> _open;
     std::int64_t _left;
+    std::int64_t& _shared;
+    VnString _label;
     bool _warned = false;
 };
 
@@ -275,28 +189,35 @@ private:
 // Walks the tokens of one text, making and filling sections; remembers the sections it made.
 class VnConfigFile::Parser {
 public:
-    Parser(VnConfigFile& file, const VnString& text) : _file(file), _tokens(text), _budget(kMaxParseSize) {}
+    Parser(VnConfigFile& file, const VnString& text)
+        : _file(file), _tokens(text), _budget(parseAllowance(text.length())) {}
 
     // Reads statements and headers until the tokens end or a statement breaks off.
     void run() {
         pushName(_current, "localhost");
-        while (_at < _tokens.size()) {
-            if (_tokens.isDelimiter(_at, "\n")) {
-                ++_at;
+        while (_tokens.more()) {
+            if (_tokens.isDelimiter("\n")) {
+                _tokens.next();
                 continue;
             }
-            if (!(_tokens.isDelimiter(_at, "[") ? header() : statement())) return;
+            if (!(_tokens.isDelimiter("[") ? header() : statement())) return;
         }
     }
     const std::vector<VnConfig*>& made() const { return _made; }
     std::int64_t spent() const { return _budget.spent(); }
+    bool stopped() const { return _budget.stopped(); }
 
 private:
     static void pushName(VnStringList& list, const VnString& name) {
         std::unique_ptr<VnString> copy(new VnString(name));
         if (list.push(copy.get())) copy.release();
     }
-    bool more() const { return _at < _tokens.size(); }
+    // The token at hand, and a step past it.
+    VnString take() {
+        VnString text = _tokens.text();
+        _tokens.next();
+        return text;
+    }
 
     bool header();
     bool parents(const VnString& headerText);
@@ -306,8 +227,7 @@ private:
     VnConfig* section(const VnString& name);
 
     VnConfigFile& _file;
-    FileTokens _tokens;
-    std::size_t _at = 0;
+    VnConfigFileTokens _tokens;
     VnStringList _current;
     std::vector<VnConfig*> _made;
     Budget _budget;
@@ -317,28 +237,28 @@ private:
 bool VnConfigFile::Parser::header() {
     VnString text("");
     int depth = 1;
-    for (++_at; more(); ++_at) {
-        if (_tokens.isDelimiter(_at, "[")) ++depth;
-        if (_tokens.isDelimiter(_at, "]") && --depth == 0) {
-            ++_at;
+    for (_tokens.next(); _tokens.more(); _tokens.next()) {
+        if (_tokens.isDelimiter("[")) ++depth;
+        if (_tokens.isDelimiter("]") && --depth == 0) {
+            _tokens.next();
             break;
         }
-        text += _tokens.text(_at);
+        text.append(_tokens.chars().data(), static_cast<int>(_tokens.chars().size()));
     }
     _current.clear();
     VnRange::patternsplit(0, text, _current, kMaxHeaderSections, _budget.left() / 4);
     for (int i = 0; i < _current.length(); ++i) {
         const VnString& name = *_current.get(i);
-        if (!_budget.spend(kNameCost + textCost(name.length())) || !section(name)) return false;
+        if (!_budget.spend(stringCost(name.length()) + 8) || !section(name)) return false;
     }
-    if (more() && _tokens.isDelimiter(_at, ":")) return parents(text);
+    if (_tokens.isDelimiter(":")) return parents(text);
     return true;
 }
 
 // The names after ":" to the end of the line; each parent's options go to every current section.
 bool VnConfigFile::Parser::parents(const VnString& headerText) {
-    for (++_at; more() && !_tokens.isDelimiter(_at, "\n"); ++_at) {
-        const VnString name = _tokens.text(_at);
+    for (_tokens.next(); _tokens.more() && !_tokens.isDelimiter("\n"); _tokens.next()) {
+        const VnString name = _tokens.text();
         const VnConfig* parent = _file.config(name);
         if (!parent) {
             std::cerr << "WARNING: " << headerText << " missing parent " << name << "... skipping."
@@ -357,16 +277,17 @@ bool VnConfigFile::Parser::parents(const VnString& headerText) {
 
 // key = value, or section . key = value. False when the statement breaks off.
 bool VnConfigFile::Parser::statement() {
-    VnString key = _tokens.text(_at++);
+    VnString key = take();
     VnString target;
-    const bool targeted = more() && _tokens.is(_at, Kind::Word, ".");
+    const bool targeted = _tokens.is(Kind::Word, ".");
     if (targeted) {
         target = key;
-        if (++_at >= _tokens.size()) return false;
-        key = _tokens.text(_at++);
+        _tokens.next();
+        if (!_tokens.more()) return false;
+        key = take();
     }
-    if (!more() || !_tokens.isDelimiter(_at, "=")) return false;
-    ++_at;
+    if (!_tokens.isDelimiter("=")) return false;
+    _tokens.next();
     VnString text("");
     value(text);
     if (targeted) return store(section(target), key, text);
@@ -379,21 +300,23 @@ bool VnConfigFile::Parser::statement() {
 // A quoted text, or the tokens to the end of the line joined; empty when the line or the text
 // ends right after the "=". The line feed stays for the walk.
 void VnConfigFile::Parser::value(VnString& out) {
-    if (more() && _tokens.isDelimiter(_at, "\"")) {
-        for (++_at; more() && !_tokens.isDelimiter(_at, "\""); ++_at)
-            out += _tokens.text(_at);
-        if (more()) ++_at;
-        return;
-    }
-    for (; more() && !_tokens.isDelimiter(_at, "\n"); ++_at)
-        out += _tokens.text(_at);
+    const bool quoted = _tokens.isDelimiter("\"");
+    if (quoted) _tokens.next();
+    for (; _tokens.more() && !_tokens.isDelimiter(quoted ? "\"" : "\n"); _tokens.next())
+        out.append(_tokens.chars().data(), static_cast<int>(_tokens.chars().size()));
+    if (quoted && _tokens.more()) _tokens.next();
 }
 
 // Stores value, localised for the section, under key; false when the budget is spent.
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
     const VnString local = value.haschar('$') ? _localvalue(section->name(), value) : value;
-    if (!_budget.spend(kOptionCost + textCost(key.length() + local.length()))) return false;
+    // A value that replaces another costs only what it adds.
+    const std::int64_t cost = section->exists(key)
+                                  ? std::max<std::int64_t>(0, stringCost(local.length()) -
+                                                                  stringCost(section->option(key).length()))
+                                  : optionCost(key, local);
+    if (!_budget.spend(cost)) return false;
     section->option(key, local);
     return true;
 }
@@ -401,7 +324,7 @@ bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const V
 // The section of that name, made and remembered when missing; null when the budget is spent.
 VnConfig* VnConfigFile::Parser::section(const VnString& name) {
     if (VnConfig* found = _file.config(name)) return found;
-    if (!_budget.spend(kSectionCost + textCost(name.length()))) return nullptr;
+    if (!_budget.spend(kSectionCost + 2 * stringCost(name.length()))) return nullptr;
     std::unique_ptr<VnConfig> made(new VnConfig());
     made->name(name);
     if (!_file._sections.set(made.get(), name)) return nullptr;
@@ -411,10 +334,33 @@ VnConfig* VnConfigFile::Parser::section(const VnString& name) {
 
 // ---- The file ---------------------------------------------------------------------------
 
+namespace {
+
+// Reads a whole regular file of at most limit bytes into text; false when it cannot.
+bool readFile(const VnString& path, std::int64_t limit, VnString& text) {
+    if (!VnFile::exists(path)) return false;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.value(), "rb"), std::fclose);
+    struct stat status;
+    if (!file || fstat(fileno(file.get()), &status) != 0 || status.st_size > limit) return false;
+    char block[4096];
+    std::size_t count;
+    try {
+        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
+            if (static_cast<std::int64_t>(count) > limit - text.length()) return false;  // it grew
+            text.append(block, static_cast<int>(count));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return !std::ferror(file.get());
+}
+
+}  // namespace
+
 VnConfigFile::VnConfigFile() = default;
 
 VnConfigFile::VnConfigFile(const VnString& path) {
-    parse(VnFile::load(path));
+    load(path);
 }
 
 VnConfigFile::~VnConfigFile() = default;
@@ -423,9 +369,17 @@ int VnConfigFile::type() {
     return VN_TYPE_CONFIG_FILE;
 }
 
+int VnConfigFile::load(const VnString& path) {
+    VnString text("");
+    if (!readFile(path, kMaxFileSize, text)) return 0;
+    parse(text);
+    return _stopped ? 0 : 1;
+}
+
 void VnConfigFile::parse(const VnString& text) {
     Parser parser(*this, text);
     parser.run();
+    _stopped = parser.stopped();
     expandSections(parser.made(), expansionAllowance(parser.spent()));
 }
 
@@ -470,9 +424,8 @@ void VnConfigFile::display() const {
 }
 
 void VnConfigFile::tokenize(const VnString& text, VnStringList& out) {
-    const FileTokens tokens(text);
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        std::unique_ptr<VnString> token(new VnString(tokens.text(i)));
+    for (VnConfigFileTokens tokens(text); tokens.more(); tokens.next()) {
+        std::unique_ptr<VnString> token(new VnString(tokens.text()));
         if (out.push(token.get())) token.release();
     }
 }
@@ -504,10 +457,16 @@ VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
 }
 
 VnString VnConfigFile::_value(const VnString& current, const VnString& self, const VnString& text) const {
-    Expansion expansion(expansionAllowance(text.length()));
+    std::int64_t shared = expansionAllowance(text.length());
+    Expansion expansion(shared, shared, VnString(""));
     VnString out("");
     expandInto(out, current, self, text, expansion);
     return out;
+}
+
+std::int64_t VnConfigFile::parseAllowance(std::int64_t length) {
+    constexpr std::int64_t kLeast = 128LL * 1024 * 1024, kMost = 1024LL * 1024 * 1024;
+    return std::min(kMost, std::max(kLeast, 16 * length));
 }
 
 std::int64_t VnConfigFile::expansionAllowance(std::int64_t size) {
@@ -516,9 +475,10 @@ std::int64_t VnConfigFile::expansionAllowance(std::int64_t size) {
 }
 
 // Values without a reference stay as they are. Each value is stored once expanded, so the
-// sections expanded later meet it expanded.
+// sections expanded later meet it expanded. Each value has the allowance to itself, within
+// what all of them may do together.
 void VnConfigFile::expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance) {
-    Expansion expansion(allowance);
+    std::int64_t shared = kMaxExpansion;
     for (auto it = made.rbegin(); it != made.rend(); ++it) {
         VnConfig& section = **it;
         VnStringList keys;
@@ -527,6 +487,7 @@ void VnConfigFile::expandSections(const std::vector<VnConfig*>& made, std::int64
             const VnString& key = *keys.get(i);
             if (!section.option(key).haschar('$')) continue;
             VnString out("");
+            Expansion expansion(allowance, shared, dotted(section.name(), key));
             expansion.enter(&section, key);
             expandInto(out, section.name(), section.name(), section.option(key), expansion);
             expansion.leave();

@@ -29,19 +29,22 @@
 // value was written. A reference that comes back to a value whose expansion is under way, or
 // that lies more than kMaxDepth references deep, gives the empty text.
 //
-// Limits, so that no text exhausts memory or time: a header yields at most kMaxHeaderSections
-// sections; one parse stores at most about kMaxParseSize bytes of sections, options and
-// inherited copies (as they take memory), and stops reading there with a warning; the references of one
-// expansion produce and scan a bounded amount of text (see expansionAllowance), those beyond it giving the
-// empty text with a warning.
+// Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
+// not read; the tokens are made one at a time as the reading goes; a header yields at most
+// kMaxHeaderSections sections; one parse stores sections, options and inherited copies up to
+// the memory they take (see parseAllowance), and stops reading there with a warning. Each value
+// has an allowance of its own for what its references scan and produce (see
+// expansionAllowance), and the values of one parse at most kMaxExpansion together; the
+// references beyond it give the empty text, with a warning that names the section and key.
 class VnConfigFile : public VnBase {
 public:
     static constexpr int kMaxDepth = 64;
     static constexpr int kMaxHeaderSections = 100000;
-    static constexpr std::int64_t kMaxParseSize = 128LL * 1024 * 1024;
+    static constexpr std::int64_t kMaxFileSize = VnConfig::kMaxFileSize;  // as for flat files
+    static constexpr std::int64_t kMaxExpansion = 256LL * 1024 * 1024;
 
     VnConfigFile();
-    // Reads and parses the file; a file that cannot be read gives no sections.
+    // load(path), with its result ignored.
     explicit VnConfigFile(const VnString& path);
     VnConfigFile(const VnConfigFile&) = delete;
     VnConfigFile& operator=(const VnConfigFile&) = delete;
@@ -49,6 +52,11 @@ public:
 
     int type() override;
 
+    // Reads and parses the file: 1 when it was read whole. 0 when it is no regular file, does
+    // not read or holds more than kMaxFileSize bytes (nothing is parsed then), and 0 when the
+    // parse stopped at its allowance (the sections read before stay). A key not followed by
+    // "=" ends the reading without making it fail.
+    int load(const VnString& path);
     // Reads text into the sections, adding to those held. Only the sections made by this parse
     // have their references expanded.
     void parse(const VnString& text);
@@ -74,9 +82,12 @@ public:
     // text with its references expanded for the section current, "self" naming self.
     VnString _value(const VnString& current, const VnString& self, const VnString& text) const;
 
-    // How many bytes the references of one expansion may scan and produce (each reference
-    // counting 64 more): 1 MiB, and 64 for every unit of size (what the parse stored, or the
-    // text expanded), at most 64 MiB.
+    // How many bytes of memory one parse of a text of that length may store: 16 for every byte
+    // of text, at least 128 MiB and at most 1 GiB.
+    static std::int64_t parseAllowance(std::int64_t length);
+    // How many bytes the references of one value may scan and produce (each reference counting
+    // 64 more): 1 MiB, and 64 for every unit of size (what the parse stored, or the text
+    // expanded), at most 64 MiB.
     static std::int64_t expansionAllowance(std::int64_t size);
 
 private:
@@ -96,6 +107,7 @@ private:
                 const VnString& key, Expansion& expansion) const;
 
     VnConfigHash _sections;
+    bool _stopped = false;  // the last parse stopped at its allowance
 };
 
 #endif  // VN_SYSTEM_VNCONFIGFILE_H

@@ -1,9 +1,11 @@
 #include "farm/VnPathMap.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
+#include "system/VnConfigFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
@@ -44,4 +46,40 @@ TEST_F(VnPathMapTest, BothMapsInBothFormsDeepCopiesAndLoad) {
     EXPECT_STREQ(map.logicalmap().get(VnString("projects"))->value(), "P:/proj");
     EXPECT_EQ(map.directmap().length() + map.logicalmap().length(), 2);
     EXPECT_EQ(map.load(VnString(at("missing").c_str())) + map.load(VnString(root.c_str())), 0);
+}
+
+// load answers 1 only for a file read whole; what was read before a stop stays in the maps.
+TEST_F(VnPathMapTest, LoadAnswersWhetherTheFileWasReadWhole) {
+    const std::string path = at("map");
+    std::string entries = "[direct]\n";
+    for (int i = 0; i < 100000; ++i)
+        entries += "/projects/show/shot" + std::to_string(i) + " = /Volumes/farm/shot" + std::to_string(i) + "\n";
+    spit(path, entries + "[logical]\nprojects = P:/\n");
+    VnPathMap map;
+    EXPECT_EQ(map.load(path.c_str()), 1);
+    EXPECT_EQ(map.directmap().length(), 100000);
+    EXPECT_STREQ(map.directmap().get("/projects/show/shot99999")->value(), "/Volumes/farm/shot99999");
+    EXPECT_EQ(map.logicalmap().length(), 1);
+
+    // A line without "=" ends the file; what stands before it is the whole file.
+    VnPathMap stray;
+    spit(path, "[direct]\n/a = /b\noops\n/c = /d\n");
+    EXPECT_EQ(stray.load(path.c_str()), 1);
+    EXPECT_EQ(stray.directmap().length(), 1);
+
+    // The parse stops where the sections it makes would take too much memory.
+    spit(path, "[direct]\n/c = /e\n[h[1-100000]]\n[i[1-100000]]\n[logical]\nl = L\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(stray.load(path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_STREQ(stray.directmap().get("/a")->value(), "/b");
+    EXPECT_STREQ(stray.directmap().get("/c")->value(), "/e");
+    EXPECT_EQ(stray.directmap().length() + stray.logicalmap().length(), 2);
+
+    // A file larger than a configuration file may be is not read at all.
+    spit(path, "[direct]\n/x = /y\n");
+    ASSERT_EQ(truncate(path.c_str(), VnConfigFile::kMaxFileSize + 1), 0);
+    EXPECT_EQ(stray.load(path.c_str()), 0);
+    EXPECT_EQ(stray.directmap().get("/x"), nullptr);
 }

@@ -1,13 +1,17 @@
 #include "system/VnConfigFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
@@ -57,6 +61,27 @@ std::string names(const VnConfigFile& file) {
     for (const std::string& name : sorted)
         out += (out.empty() ? "" : ",") + name;
     return out;
+}
+
+// The peak resident size of this process so far, in bytes.
+long peakBytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024L;
+}
+
+// "s0" = 8 x's, and each section s1 ... s<last> holding twice the value of the one before.
+std::string doublingSections(int last) {
+    std::string text = "[s0]\nv = xxxxxxxx\n";
+    for (int i = 1; i <= last; ++i) {
+        const std::string before = "$s" + std::to_string(i - 1) + ".v";
+        text += "[s" + std::to_string(i) + "]\nv = \"" + before + before + "\"\n";
+    }
+    return text;
+}
+
+std::string cutWarning(const std::string& value) {
+    return "WARNING: " + value + " references expand too far... leaving the rest empty.\n";
 }
 
 }  // namespace
@@ -155,6 +180,22 @@ TEST(VnConfigFile, Tokenizers) {
     VnConfigFile::tokenize("a=b\x01{c d\n\\}}\"q\\\"x\n[h]:\\ # c\n  ", tokens);
     EXPECT_EQ(strings(tokens),
               (Strings{"a", "=", "b", "c d\n}", "\"", "q\"x", "\"", "[", "h", "]", ":", "\\", "\n", ""}));
+    // Characters read as absent join what stands around them, also an escape and its brace.
+    const std::pair<std::string, Strings> cases[] = {
+        {"{a\\\x01}b}c", {"a}b", "c"}},
+        {"w\x7f\x80o\x1Frd\x01", {"word"}},
+        {"\"x", {"\"", "x", "\""}},
+        {"\"", {"\"", "", "\""}},
+        {"k # c\n \t", {"k", "\n", ""}},
+        {"k # c", {"k"}},
+        {"{", {""}},
+        {"", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        VnStringList list;
+        VnConfigFile::tokenize(VnString(text.data(), static_cast<int>(text.size())), list);
+        EXPECT_EQ(strings(list), expected) << text;
+    }
     VnStringList values;
     VnConfigFile::stringtokenize("a \t b.c${d}\\$\n", values);
     EXPECT_EQ(strings(values), (Strings{"a", " \t ", "b", ".", "c", "$", "{", "d", "}", "\\", "$", "\n"}));
@@ -188,6 +229,34 @@ TEST_F(VnConfigFileOnDisk, ReadsTheFile) {
     EXPECT_EQ(names(missing), "");
 }
 
+// A file of kMaxFileSize bytes is read; one byte more and nothing of it is.
+TEST_F(VnConfigFileOnDisk, LoadReadsFilesUpToTheCap) {
+    const std::string path = at("big.conf");
+    spit(path, "[s]\nk = 1\n");  // the rest reads as zero bytes, which the tokens pass over
+    ASSERT_EQ(truncate(path.c_str(), VnConfigFile::kMaxFileSize), 0);
+    VnConfigFile file;
+    EXPECT_EQ(file.load(path.c_str()), 1);
+    EXPECT_EQ(section(file, "s"), "k=1;");
+
+    ASSERT_EQ(truncate(path.c_str(), VnConfigFile::kMaxFileSize + 1), 0);
+    VnConfigFile over;
+    EXPECT_EQ(over.load(path.c_str()), 0);
+    EXPECT_EQ(names(over), "");
+    EXPECT_EQ(names(VnConfigFile(path.c_str())), "");
+
+    EXPECT_EQ(over.load(at("missing.conf").c_str()) + over.load(root.c_str()), 0);
+    spit(path, "[s]\nk = 1\noops\nj = 2\n");  // a stray word ends the text, not the load
+    EXPECT_EQ(over.load(path.c_str()), 1);
+    EXPECT_EQ(section(over, "s"), "k=1;");
+
+    spit(path, "[s]\nk = 1\n[a[1-100000]]\n[b[1-100000]]\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(over.load(path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_NE(over.config("a100000"), nullptr);
+}
+
 // Size and work stay proportional to the text, however the references fan out.
 TEST(VnConfigFile, LargeTexts) {
     // Each section refers to the next, which is expanded before it: all of them come out whole.
@@ -200,15 +269,18 @@ TEST(VnConfigFile, LargeTexts) {
     EXPECT_GT(chain.size(), 2000000u);
     EXPECT_EQ(section(*f, "h0") + section(*f, "h59999"), "v=end;w=a b;v=end;w=a b;");
 
-    // Each value doubles the one before: the expansion stops at its allowance, with a warning.
-    std::string doubling = "[s0]\nv = xxxxxxxx\n";
-    for (int i = 1; i <= 40; ++i)
-        doubling += "[s" + std::to_string(i) + "]\nv = \"$s" + std::to_string(i - 1) + ".v$s" +
-                    std::to_string(i - 1) + ".v\"\n";
+    // Each value doubles the one before: each expansion stops at its own allowance, with a
+    // warning that names it, and the values within theirs come out whole.
     testing::internal::CaptureStderr();
-    f = parsed(doubling);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "WARNING: references expand too far... leaving the rest empty.\n");
+    f = parsed(doublingSections(40));
+    std::string cut;
+    for (int i = 40; i >= 16; --i)
+        cut += cutWarning("s" + std::to_string(i) + ".v");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), cut);
+    for (int i = 1; i <= 40; ++i) {
+        const int length = f->config(("s" + std::to_string(i)).c_str())->option("v").length();
+        EXPECT_TRUE(i < 16 ? length == 8 << i : length > 100000) << i << ": " << length;
+    }
     const int longest = f->config("s40")->option("v").length();
     EXPECT_GT(longest, 10000);
     EXPECT_LE(longest, VnConfigFile::expansionAllowance(1 << 20));
@@ -221,4 +293,51 @@ TEST(VnConfigFile, LargeTexts) {
     EXPECT_EQ(section(*f, "a1"), "");  // k = 1 was not reached
     EXPECT_NE(f->config("b1"), nullptr);
     EXPECT_EQ(f->config("b100000"), nullptr);
+}
+
+// A value that replaces another adds nothing to what the parse stores.
+TEST(VnConfigFile, ReplacedValuesAddNothing) {
+    std::string same;
+    for (int i = 0; i < 600000; ++i)
+        same += "k = v\n";
+    testing::internal::CaptureStderr();
+    auto f = parsed(same + "last = 1\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(section(*f, "localhost"), "k=v;last=1;");
+}
+
+// A value that refers to another keeps it whole, however far unrelated values expand.
+TEST(VnConfigFile, EachValueHasItsOwnAllowance) {
+    testing::internal::CaptureStderr();
+    auto f = parsed("[paths]\nroot = /show\n[a]\ndir = $paths.root\nsub = \"${a.dir}/shots\"\n" +
+                    doublingSections(16));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), cutWarning("s16.v") + cutWarning("s15.v"));
+    EXPECT_EQ(section(*f, "a"), "dir=/show;sub=/show/shots;");
+    EXPECT_EQ(f->config("s13")->option("v").length(), 8 << 13);
+
+    // Without a key to name, the warning reads as before.
+    testing::internal::CaptureStderr();
+    std::string references;
+    for (int i = 0; i < 20; ++i)
+        references += "$s13.v";
+    const VnString value = f->_value("s0", "s0", references.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: references expand too far... leaving the rest empty.\n");
+    EXPECT_EQ(value.length() % (8 << 13), 0);  // cut between two references
+    EXPECT_LT(value.length(), 20 * (8 << 13));
+}
+
+// The tokens are made as the parse reads them: a long run of them costs no memory of its own.
+TEST(VnConfigFile, TokensAsTheParseReadsThem) {
+    IN_CHILD({
+        std::string text(16 << 20, '\n');
+        text += "[s]\nk = \"v\"\n";
+        const VnString held(text.data(), static_cast<int>(text.size()));
+        std::string().swap(text);
+        const long before = peakBytes();
+        VnConfigFile file;
+        file.parse(held);
+        EXPECT_LT(peakBytes() - before, 4L << 20);
+        EXPECT_EQ(section(file, "s"), "k=v;");
+    });
 }

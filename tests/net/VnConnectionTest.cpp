@@ -97,7 +97,8 @@ TEST(VnConnection, ConnectPastTheDeadline) {
     FullListener full;
     ASSERT_NE(full.port(), 0);
     VnConnection connection(200);
-    if (connection.open("127.0.0.1", full.port())) GTEST_SKIP() << "the system took a connection past the backlog";
+    if (connection.open("127.0.0.1", full.port()))
+        GTEST_SKIP() << "the system took a connection past the backlog";
     EXPECT_EQ(connection.error().integervalue(), 35);
     EXPECT_STREQ(connection.error().value().value(), "unable to connect to host");
     VnMessage request(1);

@@ -19,6 +19,10 @@ public:
     VnDataHash() = default;
     ~VnDataHash() override = default;
 
+    // Only a typed class answers these.
+    int type() override = 0;
+    VnString typeXML() override = 0;
+
     void encode() override { VnHashPacking<VnDataHash<T>>::encode(*this); }
     void decode() override { VnHashPacking<VnDataHash<T>>::decode(*this); }
     void encodeXML() override { VnHashPacking<VnDataHash<T>>::encodeXML(*this); }

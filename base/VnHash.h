@@ -114,6 +114,10 @@ public:
     VnHash(const VnHash<T>& other);
     ~VnHash() override = default;
 
+    // Only a typed class answers these.
+    int type() override = 0;
+    VnString typeXML() override = 0;
+
     // Copies the entries deeply; each hash keeps its own packing state.
     VnHash<T>& operator=(const VnHash<T>& other);
 

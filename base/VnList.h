@@ -26,6 +26,10 @@ public:
     VnList() = default;
     ~VnList() override = default;
 
+    // Only a typed class answers these.
+    int type() override = 0;
+    VnString typeXML() override = 0;
+
     // Copies the elements deeply; each list keeps its own packing state.
     VnList<T>& operator=(const VnList<T>& other);
 

@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -147,15 +148,25 @@ int VnClient::_converse(const VnString& host, VnMessage& request, VnMessage& rep
     return 1;
 }
 
-VnString VnClient::currentuser() {
-    std::vector<char> buffer(1024);
+// Looks the real user up in the user database with a buffer of firstSize bytes (at least one)
+// that doubles while the entry does not fit. 1 with name set, else 0. No header declares it:
+// currentuser() is the interface, and the tests call it with a small first buffer.
+int vn_login_name(std::size_t firstSize, VnString& name) {
+    std::vector<char> buffer(std::max<std::size_t>(firstSize, 1));
     passwd entry;
     passwd* found = nullptr;
     int result;
     while ((result = getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
            buffer.size() < kMaxEntrySize)
         buffer.resize(buffer.size() * 2);
-    if (result == 0 && found != nullptr && found->pw_name != nullptr) return VnString(found->pw_name);
+    if (result != 0 || found == nullptr || found->pw_name == nullptr) return 0;
+    name = VnString(found->pw_name);
+    return 1;
+}
+
+VnString VnClient::currentuser() {
+    VnString name;
+    if (vn_login_name(1024, name)) return name;
     VnDebug& log = vn_debug_obj();
     log.lock();
     log.mark() << "ERROR: couldn't validate user's login. permission denied."

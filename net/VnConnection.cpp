@@ -186,11 +186,16 @@ int VnConnection::unframe(const char* data, int length, VnMessage& message, VnEr
 // ---------------------------------------------------------------- the socket
 
 VnConnection::VnConnection(int timeout)
-    : _fd(-1),
+    : _kind(TCP),
+      _fd(-1),
       _deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeout, 0))) {}
 
 VnConnection::~VnConnection() {
     close();
+}
+
+int VnConnection::type() {
+    return _kind;
 }
 
 void VnConnection::close() {

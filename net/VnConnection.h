@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "base/VnBase.h"
 #include "base/VnError.h"
 #include "base/VnString.h"
 #include "net/VnMessage.h"
@@ -17,8 +18,13 @@
 // inflate to exactly the stated length is refused.
 //
 // Every failure is kept as a VnError and written to the debug log as "ERROR: " and its text.
-class VnConnection {
+//
+// type() answers the connection's kind, not a class number; only TCP is built.
+class VnConnection : public VnBase {
 public:
+    // The kinds of connection.
+    static constexpr int TCP = 1;
+
     static constexpr int VERSION = 2;
     static constexpr int HEADER_SIZE = 9;
     // The largest compressed or uncompressed body accepted or sent.
@@ -36,7 +42,10 @@ public:
     explicit VnConnection(int timeout);
     VnConnection(const VnConnection&) = delete;
     VnConnection& operator=(const VnConnection&) = delete;
-    ~VnConnection();
+    ~VnConnection() override;
+
+    // The kind of this connection: TCP.
+    int type() override;
 
     // Connects to host on port, trying each address that the name resolves to. 1 or 0.
     int open(const VnString& host, int port);
@@ -65,6 +74,7 @@ private:
     int _fail(int number);
     int _fail(int number, const char* name, const VnString& text);
 
+    int _kind;
     int _fd;
     std::chrono::steady_clock::time_point _deadline;
     VnError _error;

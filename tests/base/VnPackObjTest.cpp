@@ -2,13 +2,70 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "tests/support/TestRecords.h"
 #include "tests/support/XmlNumberingModel.h"
+
+// Every allocation of this program goes through malloc, so that a test can make one of them fail.
+namespace {
+
+long allocationsLeft = -1;  // allocations that succeed before one fails; -1 while none is to fail
+bool allocationFailed = false;
+
+void* allocate(std::size_t n) noexcept {
+    if (allocationsLeft == 0) {
+        allocationsLeft = -1;
+        allocationFailed = true;
+        return nullptr;
+    }
+    if (allocationsLeft > 0) --allocationsLeft;
+    return std::malloc(n ? n : 1);
+}
+
+void* allocateOrThrow(std::size_t n) {
+    if (void* p = allocate(n)) return p;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return allocateOrThrow(n);
+}
+void* operator new[](std::size_t n) {
+    return allocateOrThrow(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return allocate(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return allocate(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -135,4 +192,36 @@ TEST(VnPackObj, ManyEmptyElementsInOneBlock) {
         fields += "<a/>";
     NumberingProbe p = probe(fields + "<a>last</a>", {"a", "a1", "a999999", "a1000000", "a1000001"});
     EXPECT_EQ(p.texts, (Texts{{"a", ""}, {"a1", ""}, {"a999999", ""}, {"a1000000", "last"}}));
+}
+
+// Each allocation of a read fails in turn, once. A failure while the document is parsed (the
+// node of the first block, the stack that holds it, a text) refuses the document and leaves the
+// record as it was; one while the tree is read into the record throws std::bad_alloc; one while
+// the tree is freed is absorbed. A record that was read is read whole.
+TEST(VnPackObj, AFailedAllocationRefusesTheDocument) {
+    const std::string document =
+        "<pack>\n" + objectXML("test_item", "<id>5</id><child>" + block(3) + "</child>") + "\n</pack>";
+    int refused = 0;
+    for (long n = 0;; ++n) {
+        std::vector<char> text(document.begin(), document.end());
+        TestItem item;
+        int result = -1;
+        allocationFailed = false;
+        allocationsLeft = n;
+        try {
+            result = item.unpackXML(text.data(), static_cast<int>(text.size()));
+        } catch (const std::bad_alloc&) {
+            result = -2;
+        }
+        allocationsLeft = -1;
+        const int read = item.child ? item.id * 10 + item.child->id : item.id;
+        ASSERT_TRUE(result == 0 || result == 4 || (result == -2 && allocationFailed))
+            << "allocation " << n << " answered " << result;
+        if (result != -2) {
+            EXPECT_EQ(read, result == 0 ? 53 : -1) << "allocation " << n;
+        }
+        refused += result == 4;
+        if (!allocationFailed) break;
+    }
+    EXPECT_GE(refused, 3);  // at least the nodes of both blocks and the stack's growth
 }

@@ -6,7 +6,10 @@
 
 #include "base/VnError.h"
 #include "base/VnPackage.h"
+#include "base/VnDataHash.h"
+#include "base/VnHash.h"
 #include "base/VnIntHash.h"
+#include "base/VnList.h"
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "expression/VnExpression.h"
@@ -56,6 +59,11 @@ const struct {
     {check<VnScalar>, 73, ""},
 };
 // clang-format on
+
+// Only a typed container answers a number and a name: the templates cannot be made.
+static_assert(std::is_abstract<VnList<VnString>>::value && !std::is_abstract<VnStringList>::value);
+static_assert(std::is_abstract<VnHash<VnString>>::value && !std::is_abstract<VnStringHash>::value);
+static_assert(std::is_abstract<VnDataHash<int>>::value && !std::is_abstract<VnIntHash>::value);
 
 }  // namespace
 

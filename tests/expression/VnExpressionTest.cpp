@@ -103,6 +103,10 @@ TEST(VnExpression, DisplayAndEvaluate) {
               "i:7 | i:9 | i:4 | i:-1 | f:4.500000");
     EXPECT_EQ(parsed({"b in 'a, b' and not 0", "not 2.5", "1 +", "- abc", "(1 + 2"}, true),
               "i:1 | f:0.000000 | i:0 | s: | i:0");
+    EXPECT_EQ(
+        parsed({"2 < 2", "2 lt 2", "2 <= 2", "2 le 2", "2 > 2", "2 gt 2", "2 >= 2", "2 ge 2", "1 + 1 < 2"},
+               true),
+        "i:0 | i:0 | i:1 | i:1 | i:0 | i:0 | i:1 | i:1 | i:0");
     VnScalar kept(5);
     tree.parse(VnString("1 +"));
     tree.eval(kept);  // out keeps what it held

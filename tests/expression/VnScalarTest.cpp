@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -65,6 +66,31 @@ TEST(VnScalar, BinaryRules) {
         "i:1 i:0 i:0 i:0 i:0 i:0 i:0");
     EXPECT_EQ(results({"a,b has a", "c in a,b", "2 in 1,2", "1.5 in 1.5,2", "1 =~ 2", "x ; y", "1 AND 1"}),
               "i:1 i:0 i:1 i:0 i:0 i:0 i:0");
+}
+
+// Each comparison, in both spellings, on an equal, a smaller and a larger left operand: as
+// integers, as floats, and as an integer against a float.
+TEST(VnScalar, ComparisonsOfEqualSmallerAndLargerOperands) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"<", "010"}, {"lt", "010"}, {"<=", "110"}, {"le", "110"},
+        {">", "001"}, {"gt", "001"}, {">=", "101"}, {"ge", "101"},
+    };
+    for (const auto& [op, truths] : rows) {
+        std::string expected;
+        for (const char* kind : {"i:", "f:", "f:"}) {
+            for (char t : truths)
+                expected += (expected.empty() ? "" : " ") + (kind + std::string(1, t)) +
+                            (kind[0] == 'f' ? ".000000" : "");
+        }
+        const std::string o = " " + op + " ";
+        const std::string texts[] = {"2" + o + "2",     "-3" + o + "2",    "2" + o + "-3",
+                                     "2.5" + o + "2.5", "1.5" + o + "2.5", "2.5" + o + "1.5",
+                                     "2" + o + "2.0",   "1" + o + "2.0",   "3" + o + "2.0"};
+        std::string got;
+        for (const std::string& text : texts)
+            got += (got.empty() ? "" : " ") + results({text.c_str()});
+        EXPECT_EQ(got, expected) << op;
+    }
 }
 
 TEST(VnScalar, UnaryRules) {

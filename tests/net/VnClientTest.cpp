@@ -21,6 +21,9 @@ std::string user() {
 
 }  // namespace
 
+// The user database lookup behind currentuser(), with the size of its first buffer.
+int vn_login_name(std::size_t firstSize, VnString& name);
+
 // The forced supervisor is process-wide, so every case runs in a child process. The cache of
 // the last supervisor is the real user's; it is put back as it was.
 class VnClientTest : public TempDirTest {
@@ -117,4 +120,17 @@ TEST(VnClient, UnknownUserEndsTheProcess) {
         },
         ::testing::ExitedWithCode(1), " : ERROR: couldn't validate user's login. permission denied.\n$");
     EXPECT_EQ(VnClient::currentuser().value(), user());
+}
+
+// An entry longer than the first buffer is read after the buffer grew. The child ends by its
+// alarm should the lookup never stop retrying.
+TEST(VnClient, CurrentUserEntryLongerThanTheFirstBuffer) {
+    IN_CHILD({
+        alarm(30);
+        for (std::size_t first : {0, 1, 7, 40, 1024}) {
+            VnString name("old");
+            ASSERT_EQ(vn_login_name(first, name), 1) << first;
+            EXPECT_EQ(name.value(), user()) << first;
+        }
+    });
 }

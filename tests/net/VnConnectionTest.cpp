@@ -1,6 +1,11 @@
 #include "net/VnConnection.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <string>
@@ -43,7 +48,63 @@ int unframe(const std::string& bytes, VnMessage& message) {
     return VnConnection::unframe(data.data(), int(data.size()), message, error);
 }
 
+// A loopback listener that never accepts and whose one place in the queue is taken: the system
+// drops a further connection's request, so that connect waits for an answer that never comes.
+// port() is 0 when it could not be set up.
+class FullListener {
+public:
+    FullListener() {
+        listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (listener < 0 || bind(listener, any, size) != 0 || listen(listener, 0) != 0 ||
+            getsockname(listener, any, &size) != 0)
+            return;
+        filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        connect(filler, any, size);
+        pollfd queued{listener, POLLIN, 0};  // readable once the filler waits in the queue
+        if (poll(&queued, 1, 10000) == 1) listenerPort = ntohs(address.sin_port);
+    }
+    ~FullListener() {
+        if (filler >= 0) close(filler);
+        if (listener >= 0) close(listener);
+    }
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+
+    int port() const { return listenerPort; }
+
+private:
+    int listener = -1;
+    int filler = -1;
+    int listenerPort = 0;
+};
+
 }  // namespace
+
+TEST(VnConnection, IsATcpConnection) {
+    VnConnection connection(0);
+    EXPECT_EQ(VnConnection::TCP, 1);
+    EXPECT_EQ(static_cast<VnBase&>(connection).type(), VnConnection::TCP);
+}
+
+// A connect that is still waiting at the deadline is a connect failure of its own, not a send
+// or receive time-out.
+TEST(VnConnection, ConnectPastTheDeadline) {
+    FullListener full;
+    ASSERT_NE(full.port(), 0);
+    VnConnection connection(200);
+    if (connection.open("127.0.0.1", full.port()))
+        GTEST_SKIP() << "the system took a connection past the backlog";
+    EXPECT_EQ(connection.error().integervalue(), 35);
+    EXPECT_STREQ(connection.error().value().value(), "unable to connect to host");
+    VnMessage request(1);
+    EXPECT_EQ(connection.send(request), 0);  // nothing is left open
+    EXPECT_EQ(connection.error().integervalue(), 3);
+}
 
 TEST(VnConnection, FramesByteForByte) {
     VnMessage request(107);

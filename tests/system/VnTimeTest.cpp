@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "job/VnHistory.h"
 #include "net/VnClient.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
@@ -252,5 +253,7 @@ TEST(VnTimeUnknownUser, ReadsTheClockWithoutALoginName) {
         now.setToNow();
         EXPECT_EQ(VnTime::diff(), -3);
         EXPECT_NE(now.value(), 0);
+        // A history line takes its time the same way.
+        EXPECT_NE(str(VnHistory::data(7, "a", "b")).find("\tjob\t7\t-1\ta (b)\n"), std::string::npos);
     });
 }

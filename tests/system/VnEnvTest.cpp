@@ -304,8 +304,9 @@ TEST_F(VnEnvStandInTest, SuReadsNothingAndLeadsItsGroup) {
         VnEnv::captureTimeout(10000);
         env.setToEnv("some one");
         const std::string self = str(env.value("SELF"));
-        EXPECT_EQ(contents(env), "ARGS=-|some one|-c|\\echo __WIPE__ && \\echo __VNSTART__ && \\env;IN=[];"
-                                 "GROUP=" + self + ";SELF=" + self + ";");
+        const std::string group = "GROUP=" + self + ";SELF=" + self + ";";
+        EXPECT_EQ(contents(env),
+                  "ARGS=-|some one|-c|\\echo __WIPE__ && \\echo __VNSTART__ && \\env;IN=[];" + group);
         EXPECT_EQ(reapLeftovers(), 0);
     });
 }

@@ -1,17 +1,23 @@
 #include "system/VnEnv.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -44,38 +50,63 @@ bool isUserName(const VnString& user) {
            std::memchr(user.value(), 0, static_cast<std::size_t>(user.length())) == nullptr;
 }
 
-// Starts su for the user with its standard output on a pipe. Answers the child's process id
-// and sets readEnd to the pipe's end to read; -1 when no pipe or no process could be made.
+// The milliseconds that one capture of a user's environment may take.
+std::atomic<int> captureLimit{30000};
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds from now to the deadline, 0 once it has passed.
+int millisecondsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// The child's side of startSu: a process group of its own, so that a capture past its
+// deadline can end su with everything it started; /dev/null as standard input, so that
+// nothing waits for the caller's input; the pipe as standard output. Never returns.
+[[noreturn]] void runSu(const char* user, int writeEnd) {
+    setpgid(0, 0);
+    // The pipe's end keeps its number when it already is standard output; the flag that closes
+    // it on exec is then cleared by hand. Standard input is replaced only after that, as the
+    // pipe's end may hold its number too.
+    const int out = writeEnd == STDOUT_FILENO ? fcntl(writeEnd, F_SETFD, 0) : dup2(writeEnd, STDOUT_FILENO);
+    const int nothing = out < 0 ? -1 : open("/dev/null", O_RDONLY);
+    if (nothing < 0 || dup2(nothing, STDIN_FILENO) < 0) _exit(127);
+    if (nothing != STDIN_FILENO) close(nothing);
+    execlp("su", "su", "-", user, "-c", "\\echo __WIPE__ && \\echo __VNSTART__ && \\env",
+           static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+// Starts su for the user with its standard output on a pipe. Answers the child's process id,
+// which is also its process group, and sets readEnd to the pipe's end to read; -1 when no
+// pipe or no process could be made. Both ends are closed on exec, so that no other program
+// started meanwhile holds the pipe open.
 pid_t startSu(const char* user, int& readEnd) {
     int ends[2];
-    if (pipe(ends) != 0) return -1;
+    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
     const pid_t pid = fork();
+    if (pid == 0) runSu(user, ends[1]);
+    close(ends[1]);
     if (pid < 0) {
         close(ends[0]);
-        close(ends[1]);
         return -1;
     }
-    if (pid == 0) {
-        // The child: the pipe becomes standard output, then su takes the process over. The read
-        // end goes first, as it may hold the descriptor number of standard output.
-        close(ends[0]);
-        if (dup2(ends[1], STDOUT_FILENO) < 0) _exit(127);
-        if (ends[1] != STDOUT_FILENO) close(ends[1]);
-        execlp("su", "su", "-", user, "-c", "\\echo __WIPE__ && \\echo __VNSTART__ && \\env",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ends[1]);
+    setpgid(pid, pid);  // the child does the same; whichever runs first makes the group
     readEnd = ends[0];
     return pid;
 }
 
-// Reads everything the child writes. False when the output passes the cap or cannot be held;
-// the reading stops there.
-bool readAll(int fd, std::string& out) {
+// Reads everything the child writes. False when the output passes the cap or cannot be held,
+// or when its end has not come by the deadline; the reading stops there.
+bool readAll(int fd, std::string& out, Clock::time_point deadline) {
     char block[4096];
     try {
         for (;;) {
+            pollfd ready{fd, POLLIN, 0};
+            const int polled = poll(&ready, 1, millisecondsLeft(deadline));
+            if (polled < 0 && errno == EINTR) continue;
+            if (polled <= 0) return false;
             const ssize_t count = read(fd, block, sizeof block);
             if (count < 0 && errno == EINTR) continue;
             if (count <= 0) return true;
@@ -87,7 +118,20 @@ bool readAll(int fd, std::string& out) {
     }
 }
 
-void reap(pid_t pid) {
+// Waits for the child to end, until the deadline; true when it has ended and is reaped.
+bool reapBy(pid_t pid, Clock::time_point deadline) {
+    for (;;) {
+        const pid_t done = waitpid(pid, nullptr, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) return true;
+        const int left = millisecondsLeft(deadline);
+        if (left == 0) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 10)));
+    }
+}
+
+// Ends the child's whole process group and reaps the child.
+void killGroup(pid_t pid) {
+    if (kill(-pid, SIGKILL) != 0) kill(pid, SIGKILL);
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
@@ -302,6 +346,7 @@ void VnEnv::setToEnv() {
 
 void VnEnv::setToEnv(const VnString& user) {
     if (!isUserName(user)) return;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(captureLimit.load());
     int readEnd = -1;
     const pid_t child = startSu(user.value(), readEnd);
     if (child < 0) {
@@ -309,12 +354,19 @@ void VnEnv::setToEnv(const VnString& user) {
         return;
     }
     std::string output;
-    const bool whole = readAll(readEnd, output);
+    const bool whole = readAll(readEnd, output, deadline) && reapBy(child, deadline);
     close(readEnd);
-    if (!whole) kill(child, SIGKILL);  // it may still be writing; nothing more is read
-    reap(child);
+    if (!whole) killGroup(child);  // su and all it started may still run; nothing more is read
     const int start = whole ? afterMarker(output) : -1;
     if (start >= 0) readText(output.data() + start, static_cast<int>(output.size()) - start);
+}
+
+void VnEnv::captureTimeout(int milliseconds) {
+    captureLimit = std::max(milliseconds, 0);
+}
+
+int VnEnv::captureTimeout() {
+    return captureLimit;
 }
 
 void VnEnv::setEnv(const VnString& name, const VnString& value) {

@@ -74,10 +74,17 @@ public:
     void setToEnv();
     // Adds the login environment of the user, read from the output of "su - user" running
     // "env" after a marker line; the user name reaches su as one argument and no shell ever
-    // sees it. Adds nothing when su does not print the marker (an unknown user, a name that
-    // begins with "-" or holds a zero byte, output over 16 MiB). When su cannot be started at
-    // all, captures the running process with setToEnv() instead.
+    // sees it. su reads /dev/null as its standard input and runs in a process group of its
+    // own. Adds nothing when su does not print the marker (an unknown user, a name that
+    // begins with "-" or holds a zero byte, output over 16 MiB), or when su has not ended and
+    // closed its output within captureTimeout(): the whole process group is then killed and
+    // su reaped. When su cannot be started at all, captures the running process with
+    // setToEnv() instead.
     void setToEnv(const VnString& user);
+    // Milliseconds that one capture of a user's environment may take, for the whole process;
+    // 30000 unless set. A value below 0 counts as 0.
+    static void captureTimeout(int milliseconds);
+    static int captureTimeout();
 
     // Puts name=value into the process's environment; the text stays allocated for the life
     // of the process, as the environment keeps pointing at it.

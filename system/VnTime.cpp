@@ -1,6 +1,8 @@
 #include "system/VnTime.h"
 
 #include <errno.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -8,6 +10,8 @@
 #include <memory>
 #include <new>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "base/VnTypes.h"
 #include "net/VnClient.h"
@@ -29,6 +33,9 @@ const int kTimeRequest = 107;
 
 // The cached offset is a short decimal text.
 const int kCacheLimit = 64;
+
+// The user database's entries are small; a buffer that grows to this cannot be short.
+const std::size_t kMaxEntrySize = 1 << 20;
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -54,10 +61,26 @@ VnString twoDigits(int n) {
     return text;
 }
 
+// The user's part of the cache file's name: the login name of the process's real user, or
+// "uid" and the numeric user id when the user database has no entry for it (as in containers
+// started with an arbitrary id), so that reading the clock never needs a name.
+VnString cacheUser() {
+    const uid_t uid = getuid();
+    std::vector<char> buffer(1024);
+    passwd entry;
+    passwd* found = nullptr;
+    int result;
+    while ((result = getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < kMaxEntrySize)
+        buffer.resize(buffer.size() * 2);
+    if (result == 0 && found != nullptr && found->pw_name != nullptr) return VnString(found->pw_name);
+    return VnString(("uid" + std::to_string(uid)).c_str());
+}
+
 VnString cachePath() {
     VnString path(vn_default_string(304));
     path += "/time_";
-    path += VnClient::currentuser();
+    path += cacheUser();
     path += ".tmp";
     return path;
 }

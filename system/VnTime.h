@@ -14,7 +14,9 @@
 //
 // "Now" is the local clock corrected by a process-wide offset to the supervisor's clock. The
 // offset is measured by one round trip to the supervisor and cached per user in the file
-// "time_" + user + ".tmp" of the temporary directory, so that later processes start with it.
+// "time_" + user + ".tmp" of the temporary directory, so that later processes start with it;
+// the user is the login name of the process's real user, or "uid" and the numeric user id
+// when the user database has no entry for it.
 //
 // Packed forms: the value as an int field under tag 1; in XML the element "value".
 class VnTime : public VnPack {

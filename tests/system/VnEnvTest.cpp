@@ -1,12 +1,19 @@
 #include "system/VnEnv.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <string>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
@@ -217,4 +224,89 @@ TEST_F(VnEnvUserTest, CapturesALoginEnvironmentWithoutAShell) {
         EXPECT_EQ(contents(captured), "") << user;
         EXPECT_FALSE(std::filesystem::exists(marker)) << user;
     }
+}
+
+// A stand-in su, alone on PATH, runs a shell text in a child process, which also becomes the
+// reaper of the processes that su leaves behind.
+class VnEnvStandInTest : public TempDirTest {
+protected:
+    void standIn(const std::string& body) {
+        spit(at("su"), "#!/bin/sh\nPATH=/usr/bin:/bin\necho $$ >" + at("su.pid") + "\n" + body);
+        std::filesystem::permissions(at("su"), std::filesystem::perms::owner_all);
+    }
+
+    // Captures the user's environment into a variable list that holds KEEP=1 and answers the
+    // list's contents.
+    std::string capture(int milliseconds) {
+        setenv("PATH", root.c_str(), 1);
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        VnEnv::captureTimeout(milliseconds);
+        VnEnv env;
+        env.set("KEEP", "1");
+        env.setToEnv("someone");
+        return contents(env);
+    }
+
+    // Reaps every process left behind; each must have been killed, and su itself must have
+    // been reaped by the capture. Answers how many there were.
+    int reapLeftovers() {
+        const std::string su = slurp(at("su.pid"));
+        int count = 0;
+        int status = 0;
+        for (pid_t pid; (pid = waitpid(-1, &status, 0)) > 0; ++count) {
+            EXPECT_NE(std::to_string(pid) + "\n", su) << "su was not reaped";
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+        }
+        return count;
+    }
+};
+
+TEST_F(VnEnvStandInTest, DeadlineKillsTheWholeGroup) {
+    IN_CHILD({
+        EXPECT_EQ(VnEnv::captureTimeout(), 30000);
+        VnEnv::captureTimeout(-5);
+        EXPECT_EQ(VnEnv::captureTimeout(), 0);
+    });
+    // su sleeps in a child of its own.
+    standIn("sleep 30\necho __VNSTART__\necho A=1\n");
+    IN_CHILD({
+        EXPECT_EQ(capture(300), "KEEP=1;");
+        reapLeftovers();
+    });
+    // su prints its output and ends, but leaves a child that holds the output open.
+    standIn("echo __VNSTART__\necho A=1\nsleep 30 &\nexit 0\n");
+    IN_CHILD({
+        EXPECT_EQ(capture(300), "KEEP=1;");
+        reapLeftovers();
+    });
+    // su ends and closes its output, but the child that it leaves runs on: nothing waits for it.
+    standIn("echo __VNSTART__\necho A=1\nsleep 30 >/dev/null &\nexit 0\n");
+    IN_CHILD({
+        EXPECT_EQ(capture(10000), "KEEP=1;A=1;");
+        kill(std::stoi(slurp(at("su.pid"))) * -1, SIGKILL);
+        reapLeftovers();
+    });
+}
+
+// su reads the end of its standard input at once, whatever the caller's standard input is,
+// and runs as the leader of a process group of its own.
+TEST_F(VnEnvStandInTest, SuReadsNothingAndLeadsItsGroup) {
+    standIn(
+        "IN=$(cat)\nset -- \"$@\" $(cat /proc/$$/stat)\necho __WIPE__\necho __VNSTART__\n"
+        "printf '%s\\n' \"ARGS=$1|$2|$3|$4\"\necho \"IN=[$IN]\"\necho \"GROUP=$9\"\necho \"SELF=$$\"\n");
+    IN_CHILD({
+        int never[2];  // a standard input that does not end while this process runs
+        ASSERT_EQ(pipe2(never, O_CLOEXEC), 0);
+        ASSERT_EQ(dup2(never[0], STDIN_FILENO), STDIN_FILENO);
+        close(never[0]);
+        VnEnv env;
+        setenv("PATH", root.c_str(), 1);
+        VnEnv::captureTimeout(10000);
+        env.setToEnv("some one");
+        const std::string self = str(env.value("SELF"));
+        const std::string group = "GROUP=" + self + ";SELF=" + self + ";";
+        EXPECT_EQ(contents(env),
+                  "ARGS=-|some one|-c|\\echo __WIPE__ && \\echo __VNSTART__ && \\env;IN=[];" + group);
+        EXPECT_EQ(reapLeftovers(), 0);
+    });
 }

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "job/VnHistory.h"
 #include "net/VnClient.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
@@ -233,5 +234,26 @@ TEST_F(VnTimeClock, OffsetFromAGivenTime) {
         now.setToNow();  // the offset is established: the file is not read
         EXPECT_GE(now.value(), 900000000);
         EXPECT_LE(now.value(), 900000000 + localClock() - before);
+    });
+}
+
+// A user id without an entry in the user database reads the clock; the cache file then
+// carries "uid" and the number in place of a login name.
+TEST(VnTimeUnknownUser, ReadsTheClockWithoutALoginName) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs to take another user id";
+    uid_t unknown = 54321;
+    while (getpwuid(unknown) != nullptr)
+        ++unknown;
+    SavedCacheFile cache("/tmp/time_uid" + std::to_string(unknown) + ".tmp");
+    std::ofstream(cache.path) << "-3";
+    ASSERT_EQ(chown(cache.path.c_str(), unknown, 0), 0);
+    IN_CHILD({
+        ASSERT_EQ(setuid(unknown), 0);
+        VnTime now;
+        now.setToNow();
+        EXPECT_EQ(VnTime::diff(), -3);
+        EXPECT_NE(now.value(), 0);
+        // A history line takes its time the same way.
+        EXPECT_NE(str(VnHistory::data(7, "a", "b")).find("\tjob\t7\t-1\ta (b)\n"), std::string::npos);
     });
 }

@@ -125,9 +125,12 @@ public:
     // Used by nested objects, containers and the message envelope.
     void _package();
     int _unpack(char* data, int length);
-    // Counts bytes that the read in progress gives to an object it creates; a read that
-    // passes its budget ends, answering 4.
-    static void _charge(std::size_t bytes);
+    // Counts what the read in progress allocates for the objects it creates: `blocks` heap
+    // blocks of `bytes` in all, each also costing the allocator's own overhead. A read that
+    // passes its budget ends, answering 4. Outside a read it does nothing. Whatever allocates
+    // during a read charges for itself: a list or hash its elements and slot arrays, a
+    // packable hash the table it starts with.
+    static void _charge(std::size_t bytes, int blocks = 1);
     int _readtag();
     // The tag of the field being read.
     int _fieldtag() const { return fieldtag; }

@@ -47,11 +47,14 @@ inline void putHeader(char* out, short tag, short code) {
 }
 
 // The memory that the objects made by one read may take: READ_ALLOWANCE bytes per byte read,
-// plus a reserve. The outermost read of a thread opens the budget; lists and hashes charge
-// each element they make (VnPack::_charge), and a read that passes it is refused whole.
+// plus a reserve. The outermost read of a thread opens the budget; what the read allocates for
+// the objects it makes is charged to it (VnPack::_charge), and a read that passes it is refused
+// whole.
 inline thread_local std::int64_t readBudget = 0;
 inline thread_local int budgetHolders = 0;
 constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
+// What the allocator adds to every heap block: its header and the rounding to its alignment.
+constexpr std::int64_t kBlockOverhead = 16;
 
 // Thrown by VnPack::_charge; the read that opened the budget catches it.
 struct ReadRefused {};

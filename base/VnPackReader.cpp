@@ -81,9 +81,9 @@ void VnPack::_readFields(char* data, int length) {
     _detach();
 }
 
-void VnPack::_charge(std::size_t bytes) {
+void VnPack::_charge(std::size_t bytes, int blocks) {
     if (budgetHolders == 0) return;
-    readBudget -= static_cast<std::int64_t>(bytes);
+    readBudget -= static_cast<std::int64_t>(bytes) + blocks * kBlockOverhead;
     if (readBudget < 0) throw ReadRefused();
 }
 

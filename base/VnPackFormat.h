@@ -56,6 +56,13 @@ constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
 // What the allocator adds to every heap block: its header and the rounding to its alignment.
 constexpr std::int64_t kBlockOverhead = 16;
 
+// What copying a text of n bytes into a string may allocate, charged to the read that copies
+// it: one block of four times the size the text needs (the strings' growth rule). A short
+// text kept inside the string object is charged alike.
+inline std::size_t textBytes(int n) {
+    return 4 * (static_cast<std::size_t>(n) + 1);
+}
+
 // Thrown by VnPack::_charge; the read that opened the budget catches it.
 struct ReadRefused {};
 

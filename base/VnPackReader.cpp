@@ -163,7 +163,10 @@ void VnPack::restore(short tag, VnString& value) {
     const int length = _countedLength(0);
     if (length < 0) return _fail();
     // An empty string leaves the target as it was.
-    if (length > 0) value.copy(packbuffer + 4, length);
+    if (length > 0) {
+        _charge(textBytes(length));
+        value.copy(packbuffer + 4, length);
+    }
     _consume(4 + length);
 }
 

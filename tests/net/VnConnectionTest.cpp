@@ -169,7 +169,7 @@ TEST_F(VnConnectionRefusals, AReplyPastItsBudgetWithinTheBound) {
                       "ERROR: can't allocate memory: the read would pass the memory allowed for it");
             const long bound = 33L * long(packedReply.size()) + 16 * 1024 * 1024;
             // Under the address sanitizer every block carries guard zones and shadow memory: about
-            // 45% more here, where the old charge of an element's size alone took 90% (jobs) to
+            // 45% more here, where charging an element's own size alone would give 90% (jobs) to
             // 170% (configurations) more.
             EXPECT_LE(grown, kAddressSanitizer ? bound * 17 / 10 : bound) << "type " << listType;
         });

@@ -94,6 +94,9 @@ protected:
 
     // Puts n empty slots in place and answers the old ones for the caller to free.
     Slot* swapInSlots(int n);
+    // Told the bytes of each table that replaces another, before it is allocated: a packable
+    // hash charges them to the read in progress, which refuses them by throwing.
+    virtual void _tableAllocating(std::size_t) {}
     // Puts the given slots, of size n, in place and answers the ones they replace.
     Slot* swapSlots(Slot* t, int n);
     bool occupied(int s) const { return slots[s].key && slots[s].key != &deleted; }
@@ -150,6 +153,7 @@ VnHashTable<V, OwnsValues>::~VnHashTable() {
 
 template <class V, bool OwnsValues>
 typename VnHashTable<V, OwnsValues>::Slot* VnHashTable<V, OwnsValues>::swapInSlots(int n) {
+    _tableAllocating(sizeof(Slot) * static_cast<std::size_t>(n));
     return swapSlots(new Slot[n](), n);
 }
 

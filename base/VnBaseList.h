@@ -38,6 +38,9 @@ public:
     void _sort(int lo, int hi, int (*cmp)(T*, T*));
 
 protected:
+    // The slots that the next push allocates: 0 when it fits, else the grown capacity.
+    long long slotsForPush() const { return last + 1 < capacity ? 0 : 2LL * capacity + 1; }
+
     T** data = nullptr;  // capacity slots, null until the first push
     int capacity = 0;    // only grows: 0, 1, 3, 7, 15, ...
     int last = -1;       // slot of the last element
@@ -62,7 +65,7 @@ VnBaseList<T>::~VnBaseList() {
 // as it was, when the array cannot be allocated or would pass INT_MAX slots.
 template <class T>
 int VnBaseList<T>::grow() {
-    const long long wanted = 2LL * capacity + 1;
+    const long long wanted = slotsForPush();
     if (wanted > INT_MAX) return 0;
     T** slots = new (std::nothrow) T*[static_cast<std::size_t>(wanted)]();
     if (!slots) return 0;

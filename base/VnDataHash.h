@@ -16,7 +16,7 @@
 template <class T>
 class VnDataHash : public VnSimpleHash<T>, public VnPack {
 public:
-    VnDataHash() = default;
+    VnDataHash() { VnHashPacking<VnDataHash<T>>::chargeTable(*this); }
     ~VnDataHash() override = default;
 
     // Only a typed class answers these.
@@ -35,6 +35,7 @@ public:
 private:
     friend class VnHashPacking<VnDataHash<T>>;
 
+    void _tableAllocating(std::size_t bytes) override { _charge(bytes); }
     T* writtenValue(int slot) { return &this->slots[slot].value; }
     template <class Read>
     void readPair(Read read);
@@ -43,6 +44,7 @@ private:
 template <class T>
 template <class Read>
 void VnDataHash<T>::readPair(Read read) {
+    _charge(sizeof(VnString));
     std::unique_ptr<VnString> key(new VnString());
     T value = T();
     read(*key, value);

@@ -29,6 +29,10 @@ public:
     static void encodeXML(Hash& hash);
     static void decodeXML(Hash& hash);
 
+    // Charges the table that a new hash starts with to the read in progress; each table that
+    // replaces it as it grows is charged through _tableAllocating.
+    static void chargeTable(Hash& hash) { VnPack::_charge(sizeof(hash.slots[0]) * std::size_t(hash.size)); }
+
 private:
     // Calls write with every written entry in slot order; the walk ends after the last entry.
     template <class Write>
@@ -109,7 +113,7 @@ void VnHashPacking<Hash>::decodeXML(Hash& hash) {
 template <class T>
 class VnHash : public VnBaseHash<T>, public VnPack {
 public:
-    VnHash() = default;
+    VnHash() { VnHashPacking<VnHash<T>>::chargeTable(*this); }
     // An empty hash with its own packing state, then a deep copy of other's entries.
     VnHash(const VnHash<T>& other);
     ~VnHash() override = default;
@@ -133,6 +137,7 @@ public:
 private:
     friend class VnHashPacking<VnHash<T>>;
 
+    void _tableAllocating(std::size_t bytes) override { _charge(bytes); }
     T* writtenValue(int slot) { return this->valuetable[slot]; }
     template <class Read>
     void readPair(Read read);
@@ -140,6 +145,7 @@ private:
 
 template <class T>
 VnHash<T>::VnHash(const VnHash<T>& other) : VnBaseHash<T>(), VnPack() {
+    VnHashPacking<VnHash<T>>::chargeTable(*this);
     this->copy(other);
 }
 
@@ -153,7 +159,7 @@ VnHash<T>& VnHash<T>::operator=(const VnHash<T>& other) {
 template <class T>
 template <class Read>
 void VnHash<T>::readPair(Read read) {
-    _charge(sizeof(VnString) + sizeof(T));
+    _charge(sizeof(VnString) + sizeof(T), 2);
     std::unique_ptr<VnString> key(new VnString());
     std::unique_ptr<T> value(new T());
     read(*key, *value);

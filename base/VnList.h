@@ -39,12 +39,14 @@ public:
     void decodeXML() override;
 
 private:
-    // A new element for the read in progress, charged to its budget.
+    // A new element for the read in progress, charged to its budget: its own block here, and
+    // whatever its construction allocates by the parts that allocate it.
     static std::unique_ptr<T> made() {
         _charge(sizeof(T));
         return std::unique_ptr<T>(new T());
     }
-    // Hands a new element to the list, which owns it from then on.
+    // Hands a new element of the read in progress to the list, which owns it from then on; a
+    // slot array that must grow for it is charged first.
     void append(std::unique_ptr<T>& element);
     // Calls write with every element in order. A null slot is written as a default element,
     // so the count written stays true.
@@ -61,6 +63,7 @@ VnList<T>& VnList<T>::operator=(const VnList<T>& other) {
 
 template <class T>
 void VnList<T>::append(std::unique_ptr<T>& element) {
+    if (const long long slots = this->slotsForPush()) _charge(std::size_t(slots) * sizeof(T*));
     if (!this->push(element.get())) throw std::bad_alloc();
     element.release();
 }

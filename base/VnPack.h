@@ -61,9 +61,9 @@ public:
     int packSize();
     // Reads a packed object. Results: 0 read; 1 fewer than 4 bytes (or no
     // data) given, nothing changed; 2 version word only; 3 version not 1; 4
-    // refused part-way: the lists and hashes it holds would make objects of
-    // more than 32 bytes per byte read (plus 16 MiB), so a small input cannot
-    // take the machine's memory.
+    // refused part-way: the objects it makes (elements, with all they
+    // allocate, and copied texts) would take more than 32 bytes per byte read
+    // (plus 16 MiB), so a small input cannot take the machine's memory.
     int unpack(char* data, int length);
 
     void store(short tag, int value) { _storeWord(tag, vn_pack::kInt, static_cast<std::uint32_t>(value)); }
@@ -125,9 +125,12 @@ public:
     // Used by nested objects, containers and the message envelope.
     void _package();
     int _unpack(char* data, int length);
-    // Counts bytes that the read in progress gives to an object it creates; a read that
-    // passes its budget ends, answering 4.
-    static void _charge(std::size_t bytes);
+    // Counts what the read in progress allocates for the objects it creates: `blocks` heap
+    // blocks of `bytes` in all, each also costing the allocator's own overhead. A read that
+    // passes its budget ends, answering 4. Outside a read it does nothing. Whatever allocates
+    // during a read charges for itself: a list or hash its elements and slot arrays, a
+    // packable hash the table it starts with, a string field the text it copies.
+    static void _charge(std::size_t bytes, int blocks = 1);
     int _readtag();
     // The tag of the field being read.
     int _fieldtag() const { return fieldtag; }

@@ -47,11 +47,21 @@ inline void putHeader(char* out, short tag, short code) {
 }
 
 // The memory that the objects made by one read may take: READ_ALLOWANCE bytes per byte read,
-// plus a reserve. The outermost read of a thread opens the budget; lists and hashes charge
-// each element they make (VnPack::_charge), and a read that passes it is refused whole.
+// plus a reserve. The outermost read of a thread opens the budget; what the read allocates for
+// the objects it makes is charged to it (VnPack::_charge), and a read that passes it is refused
+// whole.
 inline thread_local std::int64_t readBudget = 0;
 inline thread_local int budgetHolders = 0;
 constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
+// What the allocator adds to every heap block: its header and the rounding to its alignment.
+constexpr std::int64_t kBlockOverhead = 16;
+
+// What copying a text of n bytes into a string may allocate, charged to the read that copies
+// it: one block of four times the size the text needs (the strings' growth rule). A short
+// text kept inside the string object is charged alike.
+inline std::size_t textBytes(int n) {
+    return 4 * (static_cast<std::size_t>(n) + 1);
+}
 
 // Thrown by VnPack::_charge; the read that opened the budget catches it.
 struct ReadRefused {};

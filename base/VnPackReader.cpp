@@ -81,9 +81,9 @@ void VnPack::_readFields(char* data, int length) {
     _detach();
 }
 
-void VnPack::_charge(std::size_t bytes) {
+void VnPack::_charge(std::size_t bytes, int blocks) {
     if (budgetHolders == 0) return;
-    readBudget -= static_cast<std::int64_t>(bytes);
+    readBudget -= static_cast<std::int64_t>(bytes) + blocks * kBlockOverhead;
     if (readBudget < 0) throw ReadRefused();
 }
 
@@ -163,7 +163,10 @@ void VnPack::restore(short tag, VnString& value) {
     const int length = _countedLength(0);
     if (length < 0) return _fail();
     // An empty string leaves the target as it was.
-    if (length > 0) value.copy(packbuffer + 4, length);
+    if (length > 0) {
+        _charge(textBytes(length));
+        value.copy(packbuffer + 4, length);
+    }
     _consume(4 + length);
 }
 

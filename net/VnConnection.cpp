@@ -47,11 +47,14 @@ enum ErrorNumber {
 // stated length cannot be true; it is refused before any memory is taken for it.
 const std::uint64_t kMaxRatio = 1032;
 
-int fail(VnError& error, const VnError& what) {
+// Keeps the failure and writes it to the debug log, followed by its cause when one is given.
+int fail(VnError& error, const VnError& what, const char* cause = nullptr) {
     error = what;
     VnDebug& log = vn_debug_obj();
     log.lock();
-    log.mark() << "ERROR: " << what.value() << "\n";
+    log.mark() << "ERROR: " << what.value();
+    if (cause) log << ": " << cause;
+    log << "\n";
     log.unlock();
     return 0;
 }
@@ -121,14 +124,24 @@ int inflateBody(const char* body, const Header& header, std::vector<char>& packe
     return fail(error, kNoInflate);
 }
 
+// Reads the packed message. One that is not read whole leaves the message empty: message
+// number -1, no user and no content.
 int unpackMessage(std::vector<char>& packed, VnMessage& message, VnError& error) {
     message.content(nullptr);
+    int result = 0;
     try {
-        if (message.unpack(packed.data(), static_cast<int>(packed.size())) != 0) return fail(error, kBlank);
+        result = message.unpack(packed.data(), static_cast<int>(packed.size()));
     } catch (const std::bad_alloc&) {
-        return fail(error, kNoMemory);
+        result = -1;
     }
-    return 1;
+    if (result == 0) return 1;
+    message.tag(-1);
+    message.user(VnString());
+    message.content(nullptr);
+    if (result == -1) return fail(error, kNoMemory);
+    // The binary reader answers 4 only when the objects it makes would pass its budget.
+    if (result == 4) return fail(error, VnError(kNoMemory), "the read would pass the memory allowed for it");
+    return fail(error, kBlank);
 }
 
 struct AddressListFree {

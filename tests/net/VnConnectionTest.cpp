@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -171,4 +172,67 @@ TEST_F(VnConnectionRefusals, EachWithItsLogLine) {
         expected.push_back("ERROR: unable to compress input data");
         EXPECT_EQ(logMessages(log), expected);
     });
+}
+
+namespace {
+
+// A reply of message number 9 whose content is a list of class listType holding count elements,
+// each only its field header and a one-byte payload of the wrong type: every 5 bytes make one
+// default element.
+std::string listOfBlanks(int listType, int count) {
+    const std::string blank = std::string("\0\12\0\2", 4) + 'x';  // tag 10, char
+    std::string fields = intField(1, count);
+    fields.reserve(fields.size() + std::size_t(count) * blank.size());
+    for (int i = 0; i < count; ++i)
+        fields += blank;
+    return kVersion + intField(1, 9) + strField(2, "bob") + objField(3, listType, fields);
+}
+
+long peakBytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024L;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+}  // namespace
+
+// A small frame that inflates to a list of blank elements is refused within the memory allowed
+// for a read (32 bytes per byte read, plus 16 MiB, beside the inflated bytes themselves), however
+// much its elements allocate when made: configurations and jobs allocate tables of their own.
+// The refused reply is left empty and the log names the cause.
+TEST_F(VnConnectionRefusals, AReplyPastItsBudgetWithinTheBound) {
+    const std::string log = at("debug.log");
+    for (const int listType : {VN_TYPE_CONFIG_LIST, VN_TYPE_JOB_LIST}) {
+        IN_CHILD({
+            vn_debug_filename(log.c_str(), 0);
+            const std::string packedReply = listOfBlanks(listType, 400 * 1000);
+            const std::string bytes = frameOf(packedReply);
+            ASSERT_LT(bytes.size(), packedReply.size() / 100);
+            const long before = peakBytes();
+            VnMessage reply;
+            reply.content(new VnTime(1));
+            VnError error;
+            EXPECT_EQ(VnConnection::unframe(bytes.data(), int(bytes.size()), reply, error), 0);
+            const long grown = peakBytes() - before;
+            EXPECT_EQ(reply.tag(), -1);
+            EXPECT_EQ(reply.user().length(), 0);
+            EXPECT_EQ(reply.content(), nullptr);
+            EXPECT_EQ(error.integervalue(), 14);
+            EXPECT_EQ(logMessages(log).back(),
+                      "ERROR: can't allocate memory: the read would pass the memory allowed for it");
+            const long bound = 33L * long(packedReply.size()) + 16 * 1024 * 1024;
+            // Under the address sanitizer every block carries guard zones and shadow memory: about
+            // 45% more here, where charging an element's own size alone would give 90% (jobs) to
+            // 170% (configurations) more.
+            EXPECT_LE(grown, kAddressSanitizer ? bound * 17 / 10 : bound) << "type " << listType;
+        });
+    }
 }

@@ -1,0 +1,138 @@
+// What a read charges to its memory budget against what it really allocates. This program
+// counts every allocation made through operator new while a count is open.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "base/VnIntHash.h"
+#include "base/VnPackFormat.h"
+#include "base/VnStringHash.h"
+#include "base/VnTypes.h"
+#include "job/VnJobId.h"
+#include "net/VnRegistry.h"
+#include "system/VnConfig.h"
+#include "tests/support/TestRecords.h"
+
+namespace {
+
+struct Allocations {
+    std::size_t bytes = 0;
+    std::size_t blocks = 0;
+    std::size_t first = 0;  // bytes of the first block
+};
+
+Allocations* counting = nullptr;
+
+void* allocate(std::size_t n) {
+    if (counting) {
+        if (counting->blocks++ == 0) counting->first = n;
+        counting->bytes += n;
+    }
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+
+// What the allocations of body cost, counted as the read budget counts them, and what body
+// charged to a budget opened around it.
+struct Costs {
+    Allocations made;
+    std::int64_t charged = 0;
+    std::int64_t cost() const { return std::int64_t(made.bytes + made.blocks * vn_pack::kBlockOverhead); }
+};
+
+template <class Body>
+Costs costOf(Body body) {
+    Costs costs;
+    const vn_pack::ReadBudget budget(0);
+    const std::int64_t before = vn_pack::readBudget;
+    counting = &costs.made;
+    body();
+    counting = nullptr;
+    costs.charged = before - vn_pack::readBudget;
+    return costs;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept {
+    return operator new(n, tag);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+// A list charges an element's own block when it makes one; everything that the element's
+// construction allocates besides is charged by the part that allocates it (the tables of its
+// hashes), so each class's charge stays true as the class changes.
+TEST(VnReadCharge, EveryClassChargesWhatItsConstructionAllocates) {
+    int classes = 0;
+    for (int type = 0; type < 400; ++type) {
+        std::unique_ptr<VnPack> made;
+        const Costs costs = costOf([&] { made.reset(vn_registry_create(type)); });
+        if (!made) continue;
+        ++classes;
+        const std::int64_t ownBlock = std::int64_t(costs.made.first) + vn_pack::kBlockOverhead;
+        EXPECT_EQ(costs.charged, costs.cost() - ownBlock) << str(made->typeXML());
+    }
+    EXPECT_EQ(classes, 80);
+    // Outside a read nothing is charged.
+    const std::int64_t before = vn_pack::readBudget;
+    VnConfig outside;
+    EXPECT_EQ(vn_pack::readBudget, before);
+}
+
+// A read charges exactly what it allocates for the objects it makes: elements, what they
+// allocate, the slot arrays of lists, the tables of hashes as they grow, and the text of
+// strings (four times the bytes of a text, the strings' growth rule). A short text kept inside
+// its string object is charged as if it took a block.
+TEST(VnReadCharge, ReadsChargeWhatTheyAllocate) {
+    std::string blanks = kVersion + intField(1, 300);
+    for (int i = 0; i < 300; ++i)
+        blanks += field(10, 2, "x");  // a char field where the element belongs
+    std::string pairs = kVersion + intField(1, 2000), longPairs = pairs;
+    std::int64_t shortText = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string key = "key" + std::to_string(i);
+        shortText += std::int64_t(4 * (key.size() + 1)) + vn_pack::kBlockOverhead;
+        pairs += strField(10, key) + objField(30, VN_TYPE_JOB_ID, intField(1, i));
+        longPairs += strField(10, "a key of more than 23 bytes " + key) + intField(30, i);
+    }
+    VnConfigList configs;
+    VnJobIdHash ids;
+    VnIntHash numbers;
+    const Costs list = costOf([&] { EXPECT_EQ(configs.unpack(&blanks[0], int(blanks.size())), 0); });
+    const Costs hash = costOf([&] { EXPECT_EQ(ids.unpack(&pairs[0], int(pairs.size())), 0); });
+    const Costs intHash = costOf([&] { EXPECT_EQ(numbers.unpack(&longPairs[0], int(longPairs.size())), 0); });
+    EXPECT_EQ(configs.length() + ids.length(), 2300);
+    EXPECT_EQ(numbers.get("a key of more than 23 bytes key1999"), 1999);
+    EXPECT_EQ(list.charged, list.cost());
+    EXPECT_EQ(hash.charged, hash.cost() + shortText);
+    EXPECT_EQ(intHash.charged, intHash.cost());
+    EXPECT_GT(list.made.blocks + hash.made.blocks + intHash.made.blocks, 8000u);
+}

@@ -134,6 +134,12 @@ public:
     int _readtag();
     // The tag of the field being read.
     int _fieldtag() const { return fieldtag; }
+    // Used by a field that holds an object of any class (a message's content): when the
+    // current field is the object field tag, makes an object with make from the class number
+    // that starts its payload and reads the field into it. The new object, owned by the
+    // caller, or null when the field is another, make knows no such class, or the field does
+    // not fill the object (a length past the data); the reader skips a field left unread.
+    VnPack* _restoreMade(short tag, VnPack* (*make)(int type));
     void _yank();
     void trashObj(short tag);
     void _tag(short tag, short type);

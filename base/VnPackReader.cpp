@@ -183,6 +183,14 @@ void VnPack::restore(short tag, VnPack& value) {
     consumed = 1;
 }
 
+VnPack* VnPack::_restoreMade(short tag, VnPack* (*make)(int type)) {
+    if (!_matches(tag, kObject) || packsize < 4) return nullptr;
+    std::unique_ptr<VnPack> made(make(_rc_int32(packbuffer)));
+    if (!made) return nullptr;
+    restore(tag, *made);
+    return consumed ? made.release() : nullptr;
+}
+
 void VnPack::trashObj(short tag) {
     if (!_matches(tag, kObject)) return;
     const int length = _countedLength(4);

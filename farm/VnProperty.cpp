@@ -1,8 +1,5 @@
 #include "farm/VnProperty.h"
 
-#include <memory>
-
-#include "base/VnPackFormat.h"
 #include "net/VnRegistry.h"
 
 VnProperty::VnProperty() : _id(-1), _value(nullptr) {}
@@ -92,13 +89,7 @@ void VnProperty::decodeXML() {
     if (_value) restoreXML(VALUE_NAME, *_value);
 }
 
-// The field's payload starts with the class number, which picks the object to make. An object
-// that the field does not fill (a length past the data) is dropped again; a class that no one
-// knows leaves the field unread, and the reader skips it.
+// The value is made from the class number in its field.
 void VnProperty::_restoreValue() {
-    if (fieldtag != VALUE_TAG || fieldtype != vn_pack::kObject || packsize < 4) return;
-    std::unique_ptr<VnPack> made(vn_registry_create(_rc_int32(packbuffer)));
-    if (!made) return;
-    restore(VALUE_TAG, *made);
-    if (consumed) value(made.release());
+    if (VnPack* made = _restoreMade(VALUE_TAG, vn_registry_create)) value(made);
 }

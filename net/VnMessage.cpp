@@ -1,16 +1,7 @@
 #include "net/VnMessage.h"
 
-#include <memory>
-
 #include "base/VnTypes.h"
 #include "net/VnRegistry.h"
-
-namespace {
-
-// Type code of a nested object field.
-const int kObjectField = 4;
-
-}  // namespace
 
 VnMessage::VnMessage() : _tag(-1), _content(nullptr) {}
 
@@ -74,13 +65,7 @@ void VnMessage::decodeXML() {
     if (_content) restoreXML(CONTENT_NAME, *_content);
 }
 
-// The field's payload starts with the class number, which picks the object to make. An
-// object that the field does not fill (a length past the data) is dropped again; a class
-// that no one knows leaves the field unread, and the reader skips it.
+// The content is made from the class number in its field.
 void VnMessage::_restoreContent() {
-    if (fieldtag != CONTENT_TAG || fieldtype != kObjectField || packsize < 4) return;
-    std::unique_ptr<VnPack> made(vn_registry_create(_rc_int32(packbuffer)));
-    if (!made) return;
-    restore(CONTENT_TAG, *made);
-    if (consumed) content(made.release());
+    if (VnPack* made = _restoreMade(CONTENT_TAG, vn_registry_create)) content(made);
 }

@@ -5,6 +5,7 @@
 // - get, miss, random 16-byte keys that are not stored.
 // Each iteration looks every key up once, in the order of storing and (the "Shuffled" pairs)
 // in one shuffled order shared by both containers, for N = 10,000, 100,000 and 1,000,000.
+// The "Set" pairs store every key into an empty container, growth included.
 // Compare the pairs by their time per item.
 
 #include <benchmark/benchmark.h>
@@ -139,6 +140,38 @@ void BM_MapGetMissRandom(benchmark::State& s) {
     lookUp(s, kRandomKeys, kMiss, false);
 }
 
+// Stores the fixture's keys into a new container each iteration; the keys are made beforehand.
+void store(benchmark::State& state, Kind kind, bool vn) {
+    Fixture& f = fixture(kind, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (vn) {
+            VnStringHash hash;
+            for (const auto& key : f.inOrder->strings)
+                hash.set(new VnString(*key), *key);
+            benchmark::DoNotOptimize(hash.length());
+        } else {
+            std::unordered_map<std::string, std::string> map;
+            for (const std::string& key : f.inOrder->texts)
+                map[key] = key;
+            benchmark::DoNotOptimize(map.size());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * f.n);
+}
+
+void BM_HashSetItem(benchmark::State& s) {
+    store(s, kItemKeys, true);
+}
+void BM_MapSetItem(benchmark::State& s) {
+    store(s, kItemKeys, false);
+}
+void BM_HashSetRandom(benchmark::State& s) {
+    store(s, kRandomKeys, true);
+}
+void BM_MapSetRandom(benchmark::State& s) {
+    store(s, kRandomKeys, false);
+}
+
 }  // namespace
 
 // Registered size by size, each library benchmark beside its reference, so that one fixture
@@ -153,7 +186,11 @@ void BM_MapGetMissRandom(benchmark::State& s) {
     BENCHMARK(BM_HashGetHitRandomShuffled)->Arg(n)->Unit(benchmark::kMicrosecond); \
     BENCHMARK(BM_MapGetHitRandomShuffled)->Arg(n)->Unit(benchmark::kMicrosecond);  \
     BENCHMARK(BM_HashGetMissRandom)->Arg(n)->Unit(benchmark::kMicrosecond);        \
-    BENCHMARK(BM_MapGetMissRandom)->Arg(n)->Unit(benchmark::kMicrosecond)
+    BENCHMARK(BM_MapGetMissRandom)->Arg(n)->Unit(benchmark::kMicrosecond);         \
+    BENCHMARK(BM_HashSetItem)->Arg(n)->Unit(benchmark::kMicrosecond);              \
+    BENCHMARK(BM_MapSetItem)->Arg(n)->Unit(benchmark::kMicrosecond);               \
+    BENCHMARK(BM_HashSetRandom)->Arg(n)->Unit(benchmark::kMicrosecond);            \
+    BENCHMARK(BM_MapSetRandom)->Arg(n)->Unit(benchmark::kMicrosecond)
 
 VN_BENCH_HASH_SIZE(10000);
 VN_BENCH_HASH_SIZE(100000);

@@ -191,15 +191,20 @@ public:
     Output(VnStringList& out, int maxStrings, std::int64_t maxBytes)
         : _out(out), _maxStrings(maxStrings), _maxBytes(maxBytes) {}
 
-    int room() const { return _maxStrings - _count; }
+    // How many more strings of at least length bytes the limits leave room for.
+    int room(int length) const {
+        const std::int64_t fit = (_maxBytes - _bytes) / patternCost(length);
+        return static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(_maxStrings - _count, fit)));
+    }
     // False, appending nothing, when text would pass a limit.
     bool add(const VnString& text) {
-        if (_count >= _maxStrings || _bytes + text.length() > _maxBytes) return false;
+        const std::int64_t cost = patternCost(text.length());
+        if (_count >= _maxStrings || cost > _maxBytes - _bytes) return false;
         std::unique_ptr<VnString> copy(new VnString(text));
         if (!_out.push(copy.get())) return false;
         copy.release();
         ++_count;
-        _bytes += text.length();
+        _bytes += cost;
         return true;
     }
 
@@ -365,12 +370,20 @@ void VnRange::patternsplit(int order, const VnString& text, VnStringList& out) {
     patternsplit(order, text, out, kMaxValues, kMaxPatternBytes);
 }
 
+std::int64_t VnRange::patternCost(int length) {
+    const std::int64_t kAllocatorBytes = 16;  // what a block costs beyond what was asked
+    const int kInlineText = 23;               // the longest text a VnString keeps inside itself
+    std::int64_t cost = std::int64_t(sizeof(VnString)) + kAllocatorBytes + 3 * std::int64_t(sizeof(VnString*));
+    if (length > kInlineText) cost += 4 * (std::int64_t(length) + 1) + kAllocatorBytes;
+    return cost;
+}
+
 void VnRange::patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
                            std::int64_t maxBytes) {
     Output output(out, maxStrings, maxBytes);
     if (isrange(text)) {
         VnRange range;
-        range._parse(text, maxStrings);
+        range._parse(text, output.room(1));
         range._arrange(order);
         for (int v : range._values) {
             if (!output.add(VnString(v))) return;
@@ -394,16 +407,17 @@ bool VnRange::_expandItem(int order, const VnString& item, Output& output) {
         ++open;
     if (open + 1 >= tokens.length()) return output.add(item);
 
-    VnRange range;
-    range._parse(*tokens.get(open + 1), output.room());
-    range._arrange(order);
     VnString before(""), after("");
     for (int i = 0; i < open; ++i)
         before += *tokens.get(i);
     for (int i = open + 3; i < tokens.length(); ++i)
         after += *tokens.get(i);
+    VnRange range;  // reads no more values than strings of at least one digit fit
+    range._parse(*tokens.get(open + 1), output.room(before.length() + 1 + after.length()));
+    range._arrange(order);
+    VnString text;  // one buffer for every string made, which add copies
     for (int v : range._values) {
-        VnString text(before);
+        text = before;
         text.integervalue(v, range.padding());
         text += after;
         if (!output.add(text)) return false;

@@ -27,8 +27,9 @@ class VnRange : public VnBase {
 public:
     static constexpr int kMaxValues = 10000000;
     static constexpr int kMaxPadding = 32;
-    // Most text that one patternsplit call appends, in bytes.
-    static constexpr std::int64_t kMaxPatternBytes = 256LL * 1024 * 1024;
+    // Most memory that the strings one patternsplit call appends may take, in bytes, as
+    // patternCost counts it.
+    static constexpr std::int64_t kMaxPatternBytes = 512LL * 1024 * 1024;
 
     VnRange();
     // No values, then parse(text).
@@ -79,11 +80,18 @@ public:
     // padding; an item without a group is appended as it stands. The values are ordered by
     // order: 1 sorted then bisection order, 2 sorted, 3 sorted then reversed, 4 bisection
     // order, 5 reversed; any other code keeps the order read. Sorting keeps duplicates.
-    // Appends at most kMaxValues strings and kMaxPatternBytes bytes of text.
+    // Appends at most kMaxValues strings, which take at most kMaxPatternBytes bytes of memory;
+    // expansion stops at the first string that would pass either.
     static void patternsplit(int order, const VnString& text, VnStringList& out);
-    // The same with the limits given: at most maxStrings strings, maxBytes bytes of text.
+    // The same with the limits given: at most maxStrings strings, maxBytes bytes of memory.
     static void patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
                              std::int64_t maxBytes);
+    // The bytes of memory that patternsplit counts for one string of length bytes of text: the
+    // string object, what the allocator adds to it, three slots in the output list (which
+    // doubles as it grows, the old slots alive while the new ones fill) and, for a text too long
+    // to be kept inside the object, the heap buffer that a copy of it takes (four times the
+    // text and its NUL) and what the allocator adds to that.
+    static std::int64_t patternCost(int length);
     // Reads the first item of range text: all three become 1; then first is read, and only when
     // it has digits: last becomes first, and a dash and a number set last, then "x" or "X" and a
     // number set step, taken as written. A number that meets the end of the text leaves its

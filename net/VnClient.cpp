@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "base/VnDebug.h"
@@ -94,19 +93,12 @@ VnString& vn_supervisor_obj() {
     return forced;
 }
 
-VnClient::VnClient() : VnClient(VnClientConfig()) {}
+VnClient::VnClient() : VnClient(nullptr) {}
 
-VnClient::VnClient(const VnClientConfig& config)
-    : _port(config.supervisor_port()), _timeout(kDefaultTimeout) {
-    const VnHostnameList& hosts = config.supervisor_hosts();
-    for (int i = 0; i < hosts.length(); ++i) {
-        if (const VnHostname* host = hosts.get(i)) {
-            std::unique_ptr<VnHostname> copy(new VnHostname(*host));
-            if (!_hosts.push(copy.get())) throw std::bad_alloc();
-            copy.release();
-        }
-    }
-}
+VnClient::VnClient(std::unique_ptr<VnClientConfig> settings)
+    : _settings(settings ? std::move(settings) : std::make_unique<VnClientConfig>()),
+      _port(_settings->supervisor_port()),
+      _timeout(kDefaultTimeout) {}
 
 VnClient::~VnClient() = default;
 
@@ -125,8 +117,9 @@ int VnClient::timeout() const {
 int VnClient::converseSupervisor(VnMessage& request, VnMessage& reply) {
     if (_vn_supervisor.length() > 0) return converseSupervisor(_vn_supervisor, request, reply);
     request.user(currentuser());
-    for (int i = 0; i < _hosts.length(); ++i) {
-        const VnHostname* host = _hosts.get(i);
+    const VnHostnameList& hosts = _settings->supervisor_hosts();
+    for (int i = 0; i < hosts.length(); ++i) {
+        const VnHostname* host = hosts.get(i);
         if (host != nullptr && _converse(host->value(), request, reply)) return 1;
     }
     const VnString cached = trimmed(vn_cache_load(cachePath(), kCacheLimit));

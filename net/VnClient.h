@@ -1,9 +1,10 @@
 #ifndef VN_NET_VNCLIENT_H
 #define VN_NET_VNCLIENT_H
 
+#include <memory>
+
 #include "base/VnBase.h"
 #include "base/VnString.h"
-#include "farm/VnHostname.h"
 #include "net/VnMessage.h"
 
 class VnClientConfig;
@@ -19,8 +20,8 @@ class VnClient : public VnBase {
 public:
     // Reads the client settings.
     VnClient();
-    // Takes the supervisor hosts and port of the given settings.
-    explicit VnClient(const VnClientConfig& config);
+    // Takes the given settings over (null: reads them) and uses their supervisor hosts and port.
+    explicit VnClient(std::unique_ptr<VnClientConfig> settings);
     VnClient(const VnClient&) = delete;
     VnClient& operator=(const VnClient&) = delete;
     ~VnClient() override;
@@ -47,7 +48,7 @@ private:
     // One conversation with host; on success the host becomes the cached supervisor.
     int _converse(const VnString& host, VnMessage& request, VnMessage& reply);
 
-    VnHostnameList _hosts;
+    std::unique_ptr<const VnClientConfig> _settings;  // whose supervisor hosts are tried in turn
     int _port;
     int _timeout;
 };

@@ -99,6 +99,8 @@ const VnHostnameList& VnClientConfig::supervisor_hosts() const {
     return _supervisorHosts;
 }
 
+// A name found when the list is full is not added: a warning, and the rest of the text is
+// not read.
 void VnClientConfig::supervisor_hosts(const VnString& text) {
     _supervisor = text;
     const char* s = text.value();
@@ -106,6 +108,7 @@ void VnClientConfig::supervisor_hosts(const VnString& text) {
     for (int start = 0, p = 0; p <= n; ++p) {
         if (p < n && s[p] != ' ' && s[p] != ',') continue;
         if (p > start) {
+            if (!roomForHost()) return;
             std::unique_ptr<VnHostname> host(new VnHostname(VnString(s + start, p - start)));
             if (_supervisorHosts.push(host.get())) host.release();
         }
@@ -121,7 +124,15 @@ void VnClientConfig::add_supervisor_host(VnHostname* host) {
         const VnHostname* held = _supervisorHosts.get(i);
         if (held && held->value() == value) return;
     }
-    if (_supervisorHosts.push(host)) owned.release();
+    if (roomForHost() && _supervisorHosts.push(host)) owned.release();
+}
+
+// Whether the host list takes one more host; when it does not, the warning.
+bool VnClientConfig::roomForHost() const {
+    if (_supervisorHosts.length() < kMaxSupervisorHosts) return true;
+    std::cerr << "WARNING: more than " << kMaxSupervisorHosts
+              << " supervisor hosts specified; the rest are ignored." << std::endl;
+    return false;
 }
 
 const VnString& VnClientConfig::vn_directory() const {

@@ -27,14 +27,18 @@ public:
 
     int type() override;
 
+    // The most supervisor host names the settings keep; the two calls below that add hosts
+    // ignore further ones, with a warning on the standard error.
+    static constexpr int kMaxSupervisorHosts = 1024;
+
     // The supervisor host names to try, in order.
     VnHostnameList& supervisor_hosts();
     const VnHostnameList& supervisor_hosts() const;
     // Keeps text as the supervisor text, then appends a host name for every name in it; names
     // are separated by spaces and commas. The hosts held before stay.
     void supervisor_hosts(const VnString& text);
-    // Appends host and takes it over, unless a host of the same value() is there already, in
-    // which case host is deleted. A null host does nothing.
+    // Appends host and takes it over, unless a host of the same value() is there already or
+    // the list is full, in which case host is deleted. A null host does nothing.
     void add_supervisor_host(VnHostname* host);
 
     const VnString& vn_directory() const;
@@ -67,6 +71,7 @@ private:
     void readPaths(const VnConfig& config);
     void readPorts(const VnConfig& config);
     void readClient(const VnConfig& config);
+    bool roomForHost() const;
 
     VnHostnameList _supervisorHosts;
     VnString _domain;

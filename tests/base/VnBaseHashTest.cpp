@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/PeakMemory.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -219,6 +221,41 @@ TEST(VnBaseHash, GrowthKeepsEveryKeyOnItsPath) {
         }
         ASSERT_EQ(seen, std::vector<int>(n, 1));
     }
+}
+
+// Keys "k0".."kN" have hash values close together, so their paths overlap and fill up while
+// most of the table is still empty. The table grows only once half its slots are taken.
+TEST(VnBaseHash, NumberedKeysCostAsMuchAsScatteredOnes) {
+    const auto key = [](bool numbered, int i, std::mt19937& random) {
+        if (numbered) return "k" + std::to_string(i);
+        std::string scattered(8, ' ');
+        for (char& c : scattered)
+            c = static_cast<char>('a' + random() % 26);
+        return scattered;
+    };
+    Peek<VnSimpleHash<int>> h;
+    std::mt19937 random(5);
+    for (int i = 0; i < 100000; ++i) {
+        const int before = h.size;
+        h.set(i, vn(key(true, i, random)));
+        if (h.size != before) {  // grown only from a table at least half full
+            ASSERT_TRUE(h.count - 1 >= before / 2 && h.size <= 4 * before + 100) << i;
+        }
+    }
+    EXPECT_TRUE(h.count == 100000 && h.get("k99999") == 99999 && h.get("k0") == 0);
+
+    // Peak memory of 200,000 keys of each kind, in a child process each.
+    const auto fill = [&key](bool numbered) {
+        return childPeakGrowthKb([&key, numbered] {
+            VnSimpleHash<int> t;
+            std::mt19937 r(9);
+            for (int i = 0; i < 200000; ++i)
+                t.set(i, vn(key(numbered, i, r)));
+        });
+    };
+    const long numbered = fill(true), scattered = fill(false);
+    ASSERT_TRUE(numbered > 0 && scattered > 0);
+    EXPECT_LE(numbered, scattered * 3 / 2) << numbered << " KiB against " << scattered << " KiB";
 }
 
 TEST(VnBaseHash, SharedHashValuesNeverHang) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/support/PeakMemory.h"
 
 namespace {
 
@@ -172,7 +175,7 @@ TEST(VnRange, PatternSplit) {
 
     VnStringList out;
     VnRange::patternsplit(0, "h[1-1000]", out, 3, 1000);
-    VnRange::patternsplit(0, "abc[1-1000]", out, 1000, 20);
+    VnRange::patternsplit(0, "abc[1-1000]", out, 1000, 6 * VnRange::patternCost(4) - 1);
     VnRange::patternsplit(0, "1-1000", out, 2, 1000);
     EXPECT_EQ(strings(out), (Strings{"h1", "h2", "h3", "abc1", "abc2", "abc3", "abc4", "abc5", "1", "2"}));
 }
@@ -212,4 +215,41 @@ TEST(VnRange, LongTexts) {
         items += "a[1-3],";
     VnRange::patternsplit(0, items.c_str(), expanded);
     EXPECT_EQ(expanded.length(), 450000);
+}
+
+// The cap counts what the strings take in memory: a short text lives inside its string, a
+// longer one in a heap buffer of four times its length and NUL.
+TEST(VnRange, PatternCapCountsMemory) {
+    EXPECT_EQ(VnRange::patternCost(0), VnRange::patternCost(23));
+    EXPECT_EQ(VnRange::patternCost(24) - VnRange::patternCost(23), 4 * 25 + 16);
+    EXPECT_EQ(VnRange::patternCost(100) - VnRange::patternCost(24), 4 * 76);
+    EXPECT_GE(VnRange::patternCost(0), std::int64_t(sizeof(VnString) + sizeof(VnString*)));
+
+    const std::string pattern = "img[" + std::string(29, '0') + "1-10000000].exr";  // 37-byte names
+    const std::int64_t cap = 1 << 20;
+    for (const std::int64_t bytes : {cap, cap - 1}) {
+        VnStringList out;
+        VnRange::patternsplit(0, pattern.c_str(), out, VnRange::kMaxValues, bytes);
+        const std::int64_t fit = bytes / VnRange::patternCost(37);
+        ASSERT_EQ(out.length(), fit);
+        char last[64];
+        std::snprintf(last, sizeof last, "img%030lld.exr", static_cast<long long>(fit));
+        EXPECT_EQ(strings(out).back(), last);
+    }
+    VnStringList plain;
+    VnRange::patternsplit(2, "9-1", plain, 100, 3 * VnRange::patternCost(1));
+    EXPECT_EQ(strings(plain), (Strings{"7", "8", "9"}));  // the values that fit are read, then sorted
+
+    // The strings of a 64 MiB cap take about that much; the address sanitizer's guard bytes and
+    // shadow add up to as much again.
+#if defined(__SANITIZE_ADDRESS__)
+    const long allowedKb = 128 * 1024;
+#else
+    const long allowedKb = 68 * 1024;
+#endif
+    const long grownKb = childPeakGrowthKb([&pattern] {
+        VnStringList out;
+        VnRange::patternsplit(0, pattern.c_str(), out, VnRange::kMaxValues, 64 << 20);
+    });
+    EXPECT_TRUE(grownKb > 0 && grownKb < allowedKb) << grownKb;
 }

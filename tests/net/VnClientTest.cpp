@@ -39,7 +39,7 @@ protected:
 TEST_F(VnClientTest, AsksTheNamedHost) {
     IN_CHILD({
         TestSupervisor supervisor(TestSupervisor::Answer, 12345);
-        VnClient client(*settings(""));
+        VnClient client(settings(""));
         VnMessage request(107), reply;
         ASSERT_EQ(client.converseSupervisor(supervisor.host().c_str(), request, reply), 1);
         ASSERT_NE(reply.content(), nullptr);
@@ -53,7 +53,7 @@ TEST_F(VnClientTest, FindsTheSupervisorInOrder) {
     IN_CHILD({
         TestSupervisor configured, forced, cached;
         // The configured hosts in turn: nothing listens on the first.
-        VnClient client(*settings("supervisor_host = \"127.0.0.1:1, 127.0.0.1\"\nsupervisor_port = " +
+        VnClient client(settings("supervisor_host = \"127.0.0.1:1, 127.0.0.1\"\nsupervisor_port = " +
                                   std::to_string(configured.port()) + "\n"));
         VnMessage request(1), reply;
         EXPECT_EQ(client.converseSupervisor(request, reply), 1);
@@ -65,7 +65,7 @@ TEST_F(VnClientTest, FindsTheSupervisorInOrder) {
         EXPECT_EQ(forced.requests() * 10 + configured.requests(), 11);
         _vn_supervisor = "";
         // Without configured hosts, the last supervisor that answered.
-        VnClient unconfigured(*settings(""));
+        VnClient unconfigured(settings(""));
         spit(last.path, cached.host() + "\n");
         EXPECT_EQ(unconfigured.converseSupervisor(request, reply), 1);
         EXPECT_EQ(cached.requests(), 1);
@@ -76,7 +76,7 @@ TEST_F(VnClientTest, FailuresInTheDebugLog) {
     const std::string log = at("debug.log");
     IN_CHILD({
         vn_debug_filename(log.c_str(), 0);
-        VnClient client(*settings(""));
+        VnClient client(settings(""));
         client.timeout(300);
         for (TestSupervisor::Mode mode : {TestSupervisor::Silent, TestSupervisor::Hangup,
                                           TestSupervisor::BadVersion, TestSupervisor::Truncated}) {

@@ -5,13 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "net/VnClient.h"
 #include "system/VnDefault.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
 
 const char kWarning[] = "WARNING: no vn_supervisor or vn_domain specified in vn.conf.\n";
+const char kTooManyHosts[] = "WARNING: more than 1024 supervisor hosts specified; the rest are ignored.\n";
 
 std::string hosts(const VnClientConfig& c) {
     std::string out;
@@ -107,6 +110,56 @@ TEST_F(VnClientConfigTest, AddSupervisorHostKeepsOneOfEachValue) {
     config->supervisor_hosts("b,a");  // the text keeps duplicates
     EXPECT_EQ(hosts(*config), "a;a:5;b;b;a;");
     EXPECT_EQ(str(config->vn_supervisor()), "b,a");
+}
+
+TEST_F(VnClientConfigTest, AtMost1024SupervisorHosts) {
+    std::string names, expected, warning;
+    for (int i = 0; i < 1030; ++i)
+        names += "h" + std::to_string(i) + (i % 2 ? " " : ",");
+    for (int i = 0; i < 1024; ++i)
+        expected += "h" + std::to_string(i) + ";";
+    read("supervisor_host = \"" + names + "\"\nvn_supervisor = late\n", warning);
+    EXPECT_EQ(hosts(*config), expected);  // the alias's host is ignored too, with a warning of its own
+    EXPECT_EQ(warning, std::string(kTooManyHosts) + kTooManyHosts);
+    EXPECT_EQ(str(config->vn_supervisor()), "late");
+
+    testing::internal::CaptureStderr();
+    config->add_supervisor_host(new VnHostname("h5"));     // a duplicate: deleted without a word
+    config->add_supervisor_host(new VnHostname("other"));  // no room: deleted, with the warning
+    config->supervisor_hosts(VnString(""));                // no name: no warning
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), kTooManyHosts);
+    EXPECT_EQ(hosts(*config), expected);
+
+    read("supervisor_host = \"" + names.substr(0, names.find("h1024")) + "\"\n", warning);
+    EXPECT_TRUE(warning.empty() && config->supervisor_hosts().length() == 1024);
+}
+
+// A 4 MiB host list "a,a,..." costs a small multiple of its text. A client walks the hosts of
+// its settings: however many the list holds (pushed past the cap here), it copies none.
+TEST_F(VnClientConfigTest, LongHostListsStaySmall) {
+    std::string text = "vn_domain = d\nsupervisor_host = \"";
+    for (int i = 0; i < 2 << 20; ++i)
+        text += "a,";
+    text += "\"\n";
+    spit(at("vn.conf"), text);
+    const VnString path(at("vn.conf").c_str());
+    const long settingsKb = childPeakGrowthKb([&path] {
+        testing::internal::CaptureStderr();
+        VnClientConfig settings(path);
+        testing::internal::GetCapturedStderr();
+    });
+    EXPECT_TRUE(settingsKb >= 0 && settingsKb < 64 * 1024) << settingsKb;
+
+    spit(at("vn.conf"), "vn_domain = d\n");
+    const auto crowded = [&path] {
+        auto settings = std::make_unique<VnClientConfig>(path);
+        for (int i = 0; i < 100000; ++i)
+            settings->supervisor_hosts().push(new VnHostname(("host" + std::to_string(i)).c_str()));
+        return settings;
+    };
+    const long alone = childPeakGrowthKb([&crowded] { crowded(); });
+    const long withClient = childPeakGrowthKb([&crowded] { VnClient client(crowded()); });
+    EXPECT_TRUE(alone > 0 && withClient < alone + alone / 4) << withClient << " KiB against " << alone;
 }
 
 }  // namespace

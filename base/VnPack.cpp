@@ -221,7 +221,7 @@ int VnPack::_restoreXML(std::string_view name, int n, char& value) {
 int VnPack::_restoreXML(std::string_view name, int n, VnString& value) {
     const VnPackText text = _variable(name, n);
     if (!text) return 0;
-    if (text.length > 0) _charge(textBytes(text.length));
+    _charge(VnString::heapCost(text.length), 0);
     value.copy(text.bytes, text.length);  // an empty text empties the target
     return 1;
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "base/VnString.h"
+
 namespace vn_pack {
 
 // Type codes of the binary form.
@@ -54,14 +56,7 @@ inline thread_local std::int64_t readBudget = 0;
 inline thread_local int budgetHolders = 0;
 constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
 // What the allocator adds to every heap block: its header and the rounding to its alignment.
-constexpr std::int64_t kBlockOverhead = 16;
-
-// What copying a text of n bytes into a string may allocate, charged to the read that copies
-// it: one block of four times the size the text needs (the strings' growth rule). A short
-// text kept inside the string object is charged alike.
-inline std::size_t textBytes(int n) {
-    return 4 * (static_cast<std::size_t>(n) + 1);
-}
+constexpr std::int64_t kBlockOverhead = VnString::kBlockOverhead;
 
 // Thrown by VnPack::_charge; the read that opened the budget catches it.
 struct ReadRefused {};

@@ -164,7 +164,7 @@ void VnPack::restore(short tag, VnString& value) {
     if (length < 0) return _fail();
     // An empty string leaves the target as it was.
     if (length > 0) {
-        _charge(textBytes(length));
+        _charge(VnString::heapCost(length), 0);
         value.copy(packbuffer + 4, length);
     }
     _consume(4 + length);

@@ -75,6 +75,12 @@ void VnString::_release(char* buffer, int size) const {
     delete[] buffer;
 }
 
+std::int64_t VnString::heapCost(std::int64_t length) {
+    const std::int64_t need = length + 1;
+    if (need <= kInlineSize) return 0;
+    return std::max<std::int64_t>(16, std::min<std::int64_t>(need * 4, INT_MAX)) + kBlockOverhead;
+}
+
 // Makes room for `need` bytes (the text and its NUL). The capacity follows
 // the growth rule wherever the text is kept. The text stays inside the object
 // while it fits there, the string is not secure and it never had a heap

@@ -108,6 +108,13 @@ public:
     VnString replacevalue(const VnString& from, const VnString& to) const;
     VnString removecontrolchars() const;
 
+    // What the allocator adds to each heap block: its header and the rounding to its alignment.
+    static constexpr std::int64_t kBlockOverhead = 16;
+    // What a string holding a text of length bytes takes on the heap beside its own object,
+    // allocator overhead included: nothing while the text fits inside the object, else one
+    // buffer by the growth rule. Readers that bound their memory count stored texts with it.
+    static std::int64_t heapCost(std::int64_t length);
+
 private:
     static constexpr int kInlineSize = 24;  // 23 bytes and the NUL
 

@@ -100,19 +100,11 @@ constexpr std::size_t kMaxLine = 64 * 1024;
 // far, plus kReserve; past that the reading stops.
 constexpr std::int64_t kAllowance = 32;
 constexpr std::int64_t kReserve = 16 * 1024 * 1024;
-// What the allocator adds to each block, at the most.
-constexpr std::int64_t kBlockOverhead = 32;
-
-// The heap memory of a text: none while it is held inside the object, else a buffer of four
-// times its length (the growth rule of VnString).
-std::int64_t textCost(const VnString& text) {
-    return text.length() < 24 ? 0 : 4 * (std::int64_t(text.length()) + 1) + kBlockOverhead;
-}
-
 // The memory that one record takes in a list: the object, its texts and its slot.
 std::int64_t recordCost(const VnHistory& event) {
-    return std::int64_t(sizeof(VnHistory)) + kBlockOverhead + textCost(event.comment()) +
-           textCost(event.workid()) + 2 * std::int64_t(sizeof(void*));
+    return std::int64_t(sizeof(VnHistory)) + VnString::kBlockOverhead +
+           VnString::heapCost(event.comment().length()) + VnString::heapCost(event.workid().length()) +
+           2 * std::int64_t(sizeof(void*));
 }
 
 void reportCut(const VnString& path) {

@@ -371,11 +371,8 @@ void VnRange::patternsplit(int order, const VnString& text, VnStringList& out) {
 }
 
 std::int64_t VnRange::patternCost(int length) {
-    const std::int64_t kAllocatorBytes = 16;  // what a block costs beyond what was asked
-    const int kInlineText = 23;               // the longest text a VnString keeps inside itself
-    std::int64_t cost = std::int64_t(sizeof(VnString)) + kAllocatorBytes + 3 * std::int64_t(sizeof(VnString*));
-    if (length > kInlineText) cost += 4 * (std::int64_t(length) + 1) + kAllocatorBytes;
-    return cost;
+    return std::int64_t(sizeof(VnString)) + VnString::kBlockOverhead + 3 * std::int64_t(sizeof(VnString*)) +
+           VnString::heapCost(length);
 }
 
 void VnRange::patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,

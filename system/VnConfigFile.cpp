@@ -17,18 +17,17 @@
 
 namespace {
 
-// What the parse's stores take in memory. A string object made on the heap takes its size and
-// the allocator's own bytes; a text of 24 bytes or more (with its NUL) lives in a buffer of four
-// times its size. An option takes its key and its value, and its share of the table's slots.
-constexpr std::int64_t kAllocatorCost = 16;
-constexpr std::int64_t kStringCost = sizeof(VnString) + kAllocatorCost;
+// What the parse's stores take in memory. A string object made on the heap takes its own block
+// and the heap buffer of its text, if any. An option takes its key and its value, and its share
+// of the table's slots.
+constexpr std::int64_t kStringCost = sizeof(VnString) + VnString::kBlockOverhead;
 constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
 // What looking a reference up is taken to cost in an expansion, beside the text it scans.
 constexpr std::int64_t kReferenceCost = 64;
 
 std::int64_t stringCost(std::int64_t length) {
-    return length < 24 ? kStringCost : kStringCost + 4 * (length + 1) + kAllocatorCost;
+    return kStringCost + VnString::heapCost(length);
 }
 
 std::int64_t optionCost(const VnString& key, const VnString& value) {

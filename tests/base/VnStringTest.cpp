@@ -196,4 +196,10 @@ TEST(VnString, ShortTextsLiveInsideTheObjectUntilTheyOutgrowIt) {
     watched = pin.value(), watchedSize = 20;
     pin.copy("a longer secret than before");
     EXPECT_EQ(released, std::string(20, '\0'));
+
+    // What memory budgets count for a stored text: nothing while it stays inside the object,
+    // then the buffer of the growth rule and its block.
+    EXPECT_TRUE(VnString::heapCost(0) == 0 && VnString::heapCost(23) == 0);
+    EXPECT_EQ(VnString::heapCost(24), 4 * 25 + VnString::kBlockOverhead);
+    EXPECT_EQ(VnString::heapCost(100), 4 * 101 + VnString::kBlockOverhead);
 }

@@ -86,6 +86,7 @@
 #include "system/VnClientConfig.h"
 #include "system/VnConfig.h"
 #include "system/VnConfigFile.h"
+#include "system/VnConfigFileTokens.h"
 #include "system/VnDefault.h"
 #include "system/VnDir.h"
 #include "system/VnEnv.h"

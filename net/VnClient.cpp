@@ -141,9 +141,6 @@ int VnClient::_converse(const VnString& host, VnMessage& request, VnMessage& rep
     return 1;
 }
 
-// Looks the real user up in the user database with a buffer of firstSize bytes (at least one)
-// that doubles while the entry does not fit. 1 with name set, else 0. No header declares it:
-// currentuser() is the interface, and the tests call it with a small first buffer.
 int vn_login_name(std::size_t firstSize, VnString& name) {
     std::vector<char> buffer(std::max<std::size_t>(firstSize, 1));
     passwd entry;

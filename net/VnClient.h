@@ -1,6 +1,7 @@
 #ifndef VN_NET_VNCLIENT_H
 #define VN_NET_VNCLIENT_H
 
+#include <cstddef>
 #include <memory>
 
 #include "base/VnBase.h"
@@ -56,5 +57,10 @@ private:
 // The process-wide forced supervisor host; empty (not forced) at start.
 VnString& vn_supervisor_obj();
 #define _vn_supervisor (vn_supervisor_obj())
+
+// The login name of the process's real user from the user database, looked up with a buffer of
+// firstSize bytes (at least one) that doubles while the entry does not fit. 1 with name set,
+// else 0 (no entry). currentuser() and the clock's cache file name use it.
+int vn_login_name(std::size_t firstSize, VnString& name);
 
 #endif  // VN_NET_VNCLIENT_H

@@ -1,7 +1,6 @@
 #include "system/VnTime.h"
 
 #include <errno.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,9 +33,6 @@ const int kTimeRequest = 107;
 // The cached offset is a short decimal text.
 const int kCacheLimit = 64;
 
-// The user database's entries are small; a buffer that grows to this cannot be short.
-const std::size_t kMaxEntrySize = 1 << 20;
-
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kDays[] = {"Sun", "Mon", "Tues", "Wed", "Thurs", "Fri", "Sat"};
@@ -65,16 +61,9 @@ VnString twoDigits(int n) {
 // "uid" and the numeric user id when the user database has no entry for it (as in containers
 // started with an arbitrary id), so that reading the clock never needs a name.
 VnString cacheUser() {
-    const uid_t uid = getuid();
-    std::vector<char> buffer(1024);
-    passwd entry;
-    passwd* found = nullptr;
-    int result;
-    while ((result = getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
-           buffer.size() < kMaxEntrySize)
-        buffer.resize(buffer.size() * 2);
-    if (result == 0 && found != nullptr && found->pw_name != nullptr) return VnString(found->pw_name);
-    return VnString(("uid" + std::to_string(uid)).c_str());
+    VnString name;
+    if (vn_login_name(1024, name)) return name;
+    return VnString(("uid" + std::to_string(getuid())).c_str());
 }
 
 VnString cachePath() {

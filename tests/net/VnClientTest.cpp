@@ -21,9 +21,6 @@ std::string user() {
 
 }  // namespace
 
-// The user database lookup behind currentuser(), with the size of its first buffer.
-int vn_login_name(std::size_t firstSize, VnString& name);
-
 // The forced supervisor is process-wide, so every case runs in a child process. The cache of
 // the last supervisor is the real user's; it is put back as it was.
 class VnClientTest : public TempDirTest {

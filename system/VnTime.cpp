@@ -10,7 +10,6 @@
 #include <new>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "base/VnTypes.h"
 #include "net/VnClient.h"

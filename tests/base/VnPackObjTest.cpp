@@ -29,43 +29,13 @@ void* allocate(std::size_t n) noexcept {
     return std::malloc(n ? n : 1);
 }
 
-void* allocateOrThrow(std::size_t n) {
-    if (void* p = allocate(n)) return p;
-    throw std::bad_alloc();
-}
-
 }  // namespace
 
-void* operator new(std::size_t n) {
-    return allocateOrThrow(n);
-}
-void* operator new[](std::size_t n) {
-    return allocateOrThrow(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+void* testAllocate(std::size_t n) noexcept {
     return allocate(n);
 }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return allocate(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+
+#include "tests/support/ReplacedNew.h"
 
 namespace {
 

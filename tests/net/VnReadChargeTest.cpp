@@ -31,8 +31,7 @@ void* allocate(std::size_t n) {
         ++counting->blocks;
         counting->bytes += n;
     }
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
+    return std::malloc(n ? n : 1);
 }
 
 // What the allocations of body cost, counted as the read budget counts them, and what body
@@ -57,34 +56,11 @@ Costs costOf(Body body) {
 
 }  // namespace
 
-void* operator new(std::size_t n) {
+void* testAllocate(std::size_t n) {
     return allocate(n);
 }
-void* operator new[](std::size_t n) {
-    return allocate(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(n);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept {
-    return operator new(n, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
+
+#include "tests/support/ReplacedNew.h"
 
 // The registry charges the block of the object it makes (as a list does for an element it
 // makes); everything that the construction allocates besides is charged by the part that

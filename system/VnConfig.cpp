@@ -1,7 +1,9 @@
 #include "system/VnConfig.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -76,24 +78,6 @@ void remember(VnStringHash& set, const VnString& key) {
     if (set.set(mark.get(), key)) mark.release();
 }
 
-// Reads a whole regular file of at most limit bytes into text; false when it cannot.
-bool readFile(const VnString& path, int limit, VnString& text) {
-    if (!VnFile::exists(path)) return false;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.value(), "r"), std::fclose);
-    if (!file) return false;
-    char block[1024];
-    std::size_t count;
-    try {
-        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
-            if (static_cast<std::size_t>(limit - text.length()) < count) return false;
-            text.append(block, static_cast<int>(count));
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return !std::ferror(file.get());
-}
-
 }  // namespace
 
 VnConfig::VnConfig() : _cursor(0), _valid(0) {}
@@ -130,9 +114,28 @@ VnString VnConfig::typeXML() {
 
 // ---- Reading -----------------------------------------------------------------------------
 
+int vn_config_read_file(const VnString& path, VnString& text) {
+    if (!VnFile::exists(path)) return 0;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.value(), "rb"), std::fclose);
+    struct stat status;
+    if (!file || fstat(fileno(file.get()), &status) != 0 || status.st_size > VnConfig::kMaxFileSize) return 0;
+    char block[4096];
+    std::size_t count;
+    try {
+        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
+            // The file may have grown since its size was read.
+            if (static_cast<std::int64_t>(count) > VnConfig::kMaxFileSize - text.length()) return 0;
+            text.append(block, static_cast<int>(count));
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return std::ferror(file.get()) ? 0 : 1;
+}
+
 int VnConfig::load(const VnString& path) {
     VnString text("");
-    if (!readFile(path, kMaxFileSize, text)) {
+    if (!vn_config_read_file(path, text)) {
         _valid = 0;
         return 0;
     }

@@ -145,4 +145,9 @@ int _vn_config_cmp(VnString* a, VnString* b);
 VN_DECLARE_LIST(VnConfigList, VnConfig, VN_TYPE_CONFIG_LIST, VN_XML_CONFIG_LIST)
 VN_DECLARE_HASH(VnConfigHash, VnConfig, VN_TYPE_CONFIG_HASH, VN_XML_CONFIG_HASH)
 
+// Appends to text the whole of the regular file path when it holds at most
+// VnConfig::kMaxFileSize bytes: 1 when read, else 0 (missing, not a regular file, too large,
+// a read error, or more than memory can hold). The configuration files read through it.
+int vn_config_read_file(const VnString& path, VnString& text);
+
 #endif  // VN_SYSTEM_VNCONFIG_H

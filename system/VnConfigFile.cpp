@@ -1,9 +1,6 @@
 #include "system/VnConfigFile.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -13,7 +10,6 @@
 #include "base/VnTypes.h"
 #include "job/VnRange.h"
 #include "system/VnConfigFileTokens.h"
-#include "system/VnFile.h"
 
 namespace {
 
@@ -333,29 +329,6 @@ VnConfig* VnConfigFile::Parser::section(const VnString& name) {
 
 // ---- The file ---------------------------------------------------------------------------
 
-namespace {
-
-// Reads a whole regular file of at most limit bytes into text; false when it cannot.
-bool readFile(const VnString& path, std::int64_t limit, VnString& text) {
-    if (!VnFile::exists(path)) return false;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.value(), "rb"), std::fclose);
-    struct stat status;
-    if (!file || fstat(fileno(file.get()), &status) != 0 || status.st_size > limit) return false;
-    char block[4096];
-    std::size_t count;
-    try {
-        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
-            if (static_cast<std::int64_t>(count) > limit - text.length()) return false;  // it grew
-            text.append(block, static_cast<int>(count));
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return !std::ferror(file.get());
-}
-
-}  // namespace
-
 VnConfigFile::VnConfigFile() = default;
 
 VnConfigFile::VnConfigFile(const VnString& path) {
@@ -370,7 +343,7 @@ int VnConfigFile::type() {
 
 int VnConfigFile::load(const VnString& path) {
     VnString text("");
-    if (!readFile(path, kMaxFileSize, text)) return 0;
+    if (!vn_config_read_file(path, text)) return 0;
     parse(text);
     return _stopped ? 0 : 1;
 }

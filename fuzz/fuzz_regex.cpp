@@ -1,6 +1,8 @@
 // Matches a fuzzed pattern against a fuzzed text: the bytes before the first NUL are the
 // pattern (at most 256), the rest is the text (at most 4 KiB). Both match operations run,
-// the capturing one caseless; a pattern that does not compile must fail both with a message.
+// the capturing one caseless. Whatever fails (a pattern that does not compile, or a match that
+// gives up at a limit or a recursion loop, which can differ between the two option sets) must
+// answer 0 with a message and append no captures.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VnStringList captures;
     re.caseless(1);
     const int caught = re.match(text, captures);
-    check(failed == (re.error().length() > 0));
+    if (re.error().length() > 0) check(caught == 0);
     check(caught == 1 || captures.length() == 0);
     check(captures.length() <= 33);
     for (int i = 0; i < captures.length(); ++i)

@@ -71,6 +71,12 @@ TEST(VnRegEx, AMatchThatGivesUpSaysWhichLimit) {
     EXPECT_EQ(frames.match(vn(std::string(20000, 'a'))), 0);
     EXPECT_STREQ(frames.error().value(), "heap limit exceeded");
 
+    VnRegEx loop(VnString("(((?1)\\326))A"));  // recurses into itself at one position
+    loop.caseless(1);
+    EXPECT_EQ(loop.match(VnString("za"), captures), 0);
+    EXPECT_STREQ(loop.error().value(), "nested recursion at the same subject position");
+    EXPECT_EQ(captures.length(), 0);
+
     EXPECT_EQ(backtracking.match(VnString("aab")), 1);  // the next match starts afresh
     EXPECT_EQ(backtracking.error().length(), 0);
 }

@@ -10,6 +10,7 @@
 #include "base/VnError.h"
 #include "base/VnFields.h"
 #include "base/VnHash.h"
+#include "base/VnHeldObject.h"
 #include "base/VnHashKey.h"
 #include "base/VnIntHash.h"
 #include "base/VnList.h"

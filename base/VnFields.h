@@ -1,6 +1,7 @@
 #ifndef VN_BASE_VNFIELDS_H
 #define VN_BASE_VNFIELDS_H
 
+#include "base/VnHeldObject.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
 
@@ -16,9 +17,9 @@
 //
 // VN_RECORD_PACKING defines encode, decode, encodeXML and decodeXML from that list; the type
 // of each member picks the kind of field (int, char, unsigned char, float, string, nested
-// object). A record with a special case (a field written only when it is set, a child made
-// when its field arrives) writes that slot itself beside the list and still walks the list
-// with the visitors below. Copies come from the members: a record whose copy takes every
+// object, an owned object of any class in a VnHeldObject). A record with a special case (a
+// field written only when it is set) writes that slot itself beside the list and still walks
+// the list with the visitors below. Copies come from the members: a record whose copy takes every
 // field uses the member-wise assignment and says so; a partial copy is written out.
 
 // Writes each field in the binary form.
@@ -28,6 +29,7 @@ struct VnFieldStore {
     void operator()(short tag, const char*, T& value) const {
         pack.store(tag, value);
     }
+    void operator()(short tag, const char*, VnHeldObject& value) const { value.store(pack, tag); }
 };
 
 // Reads the current binary field into the member whose tag it carries. The reader calls decode
@@ -38,6 +40,9 @@ struct VnFieldRestore {
     void operator()(short tag, const char*, T& value) const {
         if (tag == pack._fieldtag()) pack.restore(tag, value);
     }
+    void operator()(short tag, const char*, VnHeldObject& value) const {
+        if (tag == pack._fieldtag()) value.restore(pack, tag);
+    }
 };
 
 // Writes each field as an XML element.
@@ -47,6 +52,7 @@ struct VnFieldStoreXML {
     void operator()(short, const char* name, T& value) const {
         pack.storeXML(name, value);
     }
+    void operator()(short, const char* name, VnHeldObject& value) const { value.storeXML(pack, name); }
 };
 
 // Reads each field from its XML element; a missing element leaves the member as it was.
@@ -56,6 +62,7 @@ struct VnFieldRestoreXML {
     void operator()(short, const char* name, T& value) const {
         pack.restoreXML(name, value);
     }
+    void operator()(short, const char* name, VnHeldObject& value) const { value.restoreXML(pack, name); }
 };
 
 // The four packing slots of a record, each one walk of its fields().

@@ -134,7 +134,7 @@ public:
     int _readtag();
     // The tag of the field being read.
     int _fieldtag() const { return fieldtag; }
-    // Used by a field that holds an object of any class (a message's content): when the
+    // Used by a field that holds an object of any class (VnHeldObject): when the
     // current field is the object field tag, makes an object with make from the class number
     // that starts its payload and reads the field into it. The new object, owned by the
     // caller, or null when the field is another, make knows no such class, or the field does

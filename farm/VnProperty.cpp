@@ -2,14 +2,12 @@
 
 #include "net/VnRegistry.h"
 
-VnProperty::VnProperty() : _id(-1), _value(nullptr) {}
+VnProperty::VnProperty() : _id(-1), _value(vn_registry_create) {}
 
 VnProperty::VnProperty(const VnProperty& other)
-    : VnPack(other), _id(other._id), _name(other._name), _text(other._text), _value(nullptr) {}
+    : VnPack(other), _id(other._id), _name(other._name), _text(other._text), _value(vn_registry_create) {}
 
-VnProperty::~VnProperty() {
-    delete _value;
-}
+VnProperty::~VnProperty() = default;
 
 VnProperty& VnProperty::operator=(const VnProperty& other) {
     VnPack::operator=(other);
@@ -48,17 +46,15 @@ void VnProperty::text(const VnString& text) {
 }
 
 VnPack* VnProperty::value() {
-    return _value;
+    return _value.get();
 }
 
 const VnPack* VnProperty::value() const {
-    return _value;
+    return _value.get();
 }
 
 void VnProperty::value(VnPack* value) {
-    if (value == _value) return;
-    delete _value;
-    _value = value;
+    _value.set(value);
 }
 
 int VnProperty::type() {
@@ -67,29 +63,4 @@ int VnProperty::type() {
 
 VnString VnProperty::typeXML() {
     return VnString(VN_XML_PROPERTY);
-}
-
-void VnProperty::encode() {
-    fields(VnFieldStore{*this});
-    if (_value) store(VALUE_TAG, *_value);
-}
-
-void VnProperty::decode() {
-    fields(VnFieldRestore{*this});
-    _restoreValue();
-}
-
-void VnProperty::encodeXML() {
-    fields(VnFieldStoreXML{*this});
-    if (_value) storeXML(VALUE_NAME, *_value);
-}
-
-void VnProperty::decodeXML() {
-    fields(VnFieldRestoreXML{*this});
-    if (_value) restoreXML(VALUE_NAME, *_value);
-}
-
-// The value is made from the class number in its field.
-void VnProperty::_restoreValue() {
-    if (VnPack* made = _restoreMade(VALUE_TAG, vn_registry_create)) value(made);
 }

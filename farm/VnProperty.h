@@ -2,6 +2,7 @@
 #define VN_FARM_VNPROPERTY_H
 
 #include "base/VnFields.h"
+#include "base/VnHeldObject.h"
 #include "base/VnList.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
@@ -43,10 +44,7 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
 private:
     template <class Field>
@@ -54,17 +52,13 @@ private:
         field(1, "id", _id);
         field(2, "name", _name);
         field(3, "text", _text);
+        field(4, "value", _value);
     }
-
-    // Special case beside the list: the value, made when its field arrives.
-    static constexpr short VALUE_TAG = 4;
-    static constexpr const char* VALUE_NAME = "value";
-    void _restoreValue();
 
     int _id;
     VnString _name;
     VnString _text;
-    VnPack* _value;
+    VnHeldObject _value;
 };
 
 VN_DECLARE_LIST(VnPropertyList, VnProperty, VN_TYPE_PROPERTY_LIST, VN_XML_PROPERTY_LIST)

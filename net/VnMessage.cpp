@@ -3,13 +3,11 @@
 #include "base/VnTypes.h"
 #include "net/VnRegistry.h"
 
-VnMessage::VnMessage() : _tag(-1), _content(nullptr) {}
+VnMessage::VnMessage() : _tag(-1), _content(vn_registry_create) {}
 
-VnMessage::VnMessage(int tag) : _tag(tag), _content(nullptr) {}
+VnMessage::VnMessage(int tag) : _tag(tag), _content(vn_registry_create) {}
 
-VnMessage::~VnMessage() {
-    delete _content;
-}
+VnMessage::~VnMessage() = default;
 
 int VnMessage::tag() const {
     return _tag;
@@ -28,13 +26,11 @@ void VnMessage::user(const VnString& name) {
 }
 
 VnPack* VnMessage::content() {
-    return _content;
+    return _content.get();
 }
 
 void VnMessage::content(VnPack* content) {
-    if (content == _content) return;
-    delete _content;
-    _content = content;
+    _content.set(content);
 }
 
 int VnMessage::type() {
@@ -43,29 +39,4 @@ int VnMessage::type() {
 
 VnString VnMessage::typeXML() {
     return VnString(VN_XML_MESSAGE);
-}
-
-void VnMessage::encode() {
-    fields(VnFieldStore{*this});
-    if (_content) store(CONTENT_TAG, *_content);
-}
-
-void VnMessage::decode() {
-    fields(VnFieldRestore{*this});
-    _restoreContent();
-}
-
-void VnMessage::encodeXML() {
-    fields(VnFieldStoreXML{*this});
-    if (_content) storeXML(CONTENT_NAME, *_content);
-}
-
-void VnMessage::decodeXML() {
-    fields(VnFieldRestoreXML{*this});
-    if (_content) restoreXML(CONTENT_NAME, *_content);
-}
-
-// The content is made from the class number in its field.
-void VnMessage::_restoreContent() {
-    if (VnPack* made = _restoreMade(CONTENT_TAG, vn_registry_create)) content(made);
 }

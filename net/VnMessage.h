@@ -2,6 +2,7 @@
 #define VN_NET_VNMESSAGE_H
 
 #include "base/VnFields.h"
+#include "base/VnHeldObject.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
 
@@ -37,26 +38,19 @@ public:
 
     int type() override;
     VnString typeXML() override;
-    void encode() override;
-    void decode() override;
-    void encodeXML() override;
-    void decodeXML() override;
+    VN_RECORD_PACKING
 
 private:
     template <class Field>
     void fields(Field field) {
         field(1, "tag", _tag);
         field(2, "user", _user);
+        field(3, "content", _content);
     }
-
-    // Special case beside the list: the content, made when its field arrives.
-    static constexpr short CONTENT_TAG = 3;
-    static constexpr const char* CONTENT_NAME = "content";
-    void _restoreContent();
 
     int _tag;
     VnString _user;
-    VnPack* _content;
+    VnHeldObject _content;
 };
 
 #endif  // VN_NET_VNMESSAGE_H

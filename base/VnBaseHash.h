@@ -7,10 +7,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <string>
-#include <unordered_map>
 
 #include "base/VnBaseList.h"
+#include "base/VnHashIndex.h"
 #include "base/VnHashKey.h"
 #include "base/VnString.h"
 
@@ -28,7 +27,8 @@
 // path is full goes "beyond its path": into any free slot, taken from a cursor that only moves
 // forward, and an index from the key to that slot remembers it. A search consults the index
 // only when it used up a path without meeting an empty slot. So however many keys share one
-// hash value, every operation costs at most one path walk and one index look-up.
+// hash value, every operation costs at most one path walk and one index look-up, and the
+// index is ordered (VnHashIndex): a look-up there costs O(log n) comparisons whatever the keys.
 template <class V, bool OwnsValues>
 class VnHashTable {
 public:
@@ -108,9 +108,9 @@ protected:
     KeyColumn keytable{this};
     ValueColumn valuetable{this};
 
-    // The keys stored beyond their paths, by index key (see indexKey), with their slots, and the
-    // slot from which the search for a free slot for the next such key starts.
-    using Overflow = std::unordered_map<std::string, int>;
+    // The keys stored beyond their paths, with their slots, and the slot from which the search
+    // for a free slot for the next such key starts.
+    using Overflow = VnHashIndex;
     Overflow overflow;
     int freeCursor = 0;
 
@@ -126,7 +126,6 @@ private:
     }
     int placeFor(const VnString& key, const VnHashKeyInfo& info) const;
     int find(const VnString& key) const;
-    static std::string indexKey(const VnString& key);
     int slotBeyondPath(const VnString& key) const;
     void forgetBeyondPath(int s);
     int nextFreeSlot();
@@ -201,30 +200,16 @@ int VnHashTable<V, OwnsValues>::find(const VnString& key) const {
     return s >= 0 && occupied(s) ? s : -1;
 }
 
-// The key under which the overflow index holds key: its bytes, with every byte after the
-// first zero byte set to zero. Keys compare equal when they have equal lengths and equal text
-// up to the first zero byte, so two keys have one index key exactly when they are equal.
-template <class V, bool OwnsValues>
-std::string VnHashTable<V, OwnsValues>::indexKey(const VnString& key) {
-    std::string index(key.value(), VnHashKeyInfo::textLength(key));
-    index.resize(static_cast<std::size_t>(key.length()), '\0');
-    return index;
-}
-
 // The slot of the key stored beyond its path that equals key; -1 when there is none.
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::slotBeyondPath(const VnString& key) const {
-    if (overflow.empty()) return -1;
-    const auto found = overflow.find(indexKey(key));
-    return found != overflow.end() ? found->second : -1;
+    return overflow.find(key);
 }
 
 // Drops slot s from the overflow index when it holds a key stored beyond its path.
 template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::forgetBeyondPath(int s) {
-    if (overflow.empty()) return;
-    const auto found = overflow.find(indexKey(*slots[s].key));
-    if (found != overflow.end() && found->second == s) overflow.erase(found);
+    overflow.forget(*slots[s].key, s);
 }
 
 // The next slot from the cursor on that holds no key (empty or deleted); -1 when every slot
@@ -277,7 +262,7 @@ void VnHashTable<V, OwnsValues>::placeBeyondPath(V value, VnString* key, const V
     const int s = nextFreeSlot();
     if (s < 0)  // every slot occupied: only possible at the size cap
         throw std::bad_alloc();
-    overflow.insert_or_assign(indexKey(*key), s);
+    overflow.set(*key, s);
     store(s, value, key, info);
 }
 
@@ -340,8 +325,8 @@ int VnHashTable<V, OwnsValues>::grownSize(int size) {
 
 // Moves every entry, key and value objects and descriptions as they are, into larger tables.
 // Deleted slots are dropped, and the keys stored beyond their paths are placed and indexed
-// anew. Should the index run out of memory, the old slots, which still hold every entry, are
-// put back.
+// anew. Should the index run out of memory or the read in progress refuse its charge, the old
+// slots, which still hold every entry, are put back with the old index.
 template <class V, bool OwnsValues>
 void VnHashTable<V, OwnsValues>::resize() {
     const int oldSize = size;

@@ -1,9 +1,9 @@
 #include "job/VnJobGraph.h"
 
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
-#include <unordered_map>
 
 #include "job/VnStatus.h"
 #include "system/VnFlag.h"
@@ -70,9 +70,11 @@ void VnJobGraph::fillUnset(VnJob& job) const {
 
 // The label index points into out, which owns the jobs, and never deletes one; a later node
 // of a shared label takes the earlier one's place. The dependency texts are gathered per end
-// label in one pass over the links, so the work grows with the nodes plus the links.
+// label in one pass over the links. Labels come from outside, so both are ordered maps: each
+// look-up costs O(log n) comparisons whatever the labels, and the work grows with the nodes
+// plus the links times that.
 int VnJobGraph::compile(VnJobList& out) const {
-    std::unordered_map<std::string, VnJob*> index;
+    std::map<std::string, VnJob*> index;
     for (int i = 0; i < _jobs.length(); ++i) {
         const VnJobNode* node = _jobs.get(i);
         if (!node) continue;
@@ -83,7 +85,7 @@ int VnJobGraph::compile(VnJobList& out) const {
         index[keyOf(held->label())] = held;
     }
 
-    std::unordered_map<std::string, VnString> waits;  // end label: its dependency text
+    std::map<std::string, VnString> waits;  // end label: its dependency text
     for (int i = 0; i < _links.length(); ++i) {
         const VnJobLink* link = _links.get(i);
         if (!link) continue;

@@ -417,7 +417,7 @@ private:
 template <class T>
 void VnBaseHash<T>::copy(const VnBaseHash<T>& other) {
     if (&other == this) return;
-    typename Table::Overflow index(other.overflow);  // copied first: it may run out of memory
+    typename Table::Overflow index(other.overflow);  // first: it may fail or be refused
     this->clear();
     delete[] this->swapInSlots(other.size);
     for (int s = 0; s < other.size; ++s) {

@@ -235,6 +235,17 @@ TEST(VnHashIndex, RemoveCopyResizeWithOverflowKeys) {
         hash.set(new Item(int(i)), vs(keys[i]));
     expectIds(hash, keys, [](std::size_t) { return false; });
     expectIds(copy, keys, everyThird);  // the copy is its own
+
+    // Keys compare up to their first zero byte and by length: the index files them alike.
+    const std::string zeroed = keys[9] + std::string("\0a", 2);
+    hash.set(new Item(-2), vs(zeroed));
+    const std::size_t indexed = hash.overflow.size();
+    hash.set(new Item(-3), vs(keys[9] + std::string("\0b", 2)));
+    EXPECT_TRUE(hash.overflow.size() == indexed && hash.idOf(zeroed) == -3 && hash.idOf(keys[9]) == 9);
+    EXPECT_EQ(hash.idOf(keys[9] + std::string("\0", 1)), -1);
+    delete hash.remove(vs(zeroed));
+    EXPECT_EQ(hash.overflow.size(), indexed - 1);
+
     hash.clear();
     EXPECT_TRUE(hash.overflow.empty());
     EXPECT_EQ(hash.idOf(keys[5]), -1);

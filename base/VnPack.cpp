@@ -1,5 +1,7 @@
 #include "base/VnPack.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "base/VnPackObj.h"
 #include "base/VnTypes.h"
 #include "system/VnFile.h"
+#include "system/VnSafeOpen.h"
 
 using namespace vn_pack;
 
@@ -244,10 +247,13 @@ struct FileClose {
 
 // Opens path with mode, then has the object write itself with write and puts
 // its pack buffer into the file. The number of bytes when all were written
-// and the file closed cleanly, else 0.
+// and the file closed cleanly, else 0. Only a regular file is written: the open
+// waits on no FIFO (vn_open_named).
 int writeArchive(VnPack& object, const VnString& path, const char* mode, void (VnPack::*write)()) {
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.value(), mode));
+    VnFd opened = vn_open_named(path, O_WRONLY | O_CREAT | O_TRUNC);
+    std::unique_ptr<std::FILE, FileClose> file(opened.valid() ? fdopen(opened.get(), mode) : nullptr);
     if (!file) return 0;
+    opened.release();  // the stream closes it
     (object.*write)();
     const int count = object.packSize();
     const std::size_t written =

@@ -153,3 +153,34 @@ int vn_write_fd(int fd, const VnString& text) {
     }
     return 1;
 }
+
+// ---- Files named by a path ---------------------------------------------------------------
+
+namespace {
+
+// Never waiting on a FIFO or a device, never taking a terminal, never left open across exec.
+constexpr int kNamedFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// The file at path when it is a regular file, its status in status.
+VnFd openNamed(const VnString& path, int flags, int mode, struct stat& status) {
+    VnFd file(open(path.value(), flags | kNamedFlags, static_cast<mode_t>(mode)));
+    if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return VnFd();
+    // Reads and writes of a regular file never wait anyway; the flag goes so that the
+    // descriptor is an ordinary one.
+    fcntl(file.get(), F_SETFL, fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
+}  // namespace
+
+VnFd vn_open_named(const VnString& path, int flags, int mode) {
+    struct stat status;
+    return openNamed(path, flags, mode, status);
+}
+
+VnFd vn_open_named_read(const VnString& path, std::int64_t max) {
+    struct stat status;
+    VnFd file = openNamed(path, O_RDONLY, 0, status);
+    if (file.valid() && status.st_size > max) return VnFd();
+    return file;
+}

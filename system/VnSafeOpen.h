@@ -72,4 +72,19 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
 // Writes the bytes of text to the open file. 1 when every byte was written, else 0.
 int vn_write_fd(int fd, const VnString& text);
 
+// ---- Files named by a path, as the caller gives it --------------------------------------
+// The library's general file calls follow links as any open does. What they must not do is
+// wait: a FIFO, a device or a directory may stand in a file's place, even swapped in after a
+// look at the path, so the open never blocks and the file is judged on the open descriptor.
+
+// The file at path opened with flags (O_RDONLY, or O_WRONLY with O_CREAT, O_TRUNC, O_APPEND and
+// the like; a file created gets mode, narrowed by the umask) and kept only when it is a regular
+// file. The open waits on no FIFO, never takes a terminal as the controlling one and is not
+// inherited across exec; the descriptor answered blocks again as an ordinary one does.
+// Invalid otherwise: nothing has been read or written.
+VnFd vn_open_named(const VnString& path, int flags, int mode = 0666);
+// The regular file at path opened for reading (vn_open_named) when it holds at most max bytes
+// by the size of the open file; invalid otherwise.
+VnFd vn_open_named_read(const VnString& path, std::int64_t max);
+
 #endif  // VN_SYSTEM_VNSAFEOPEN_H

@@ -223,8 +223,8 @@ TEST(VnPackObj, ManyEmptyElementsInOneBlock) {
 
 // Each allocation of a read fails in turn, once. A failure while the document is parsed (the
 // node of the first block, the stack that holds it, a text) refuses the document and leaves the
-// record as it was; one while the tree is read into the record throws std::bad_alloc; one while
-// the tree is freed is absorbed. A record that was read is read whole.
+// record as it was; one while the tree is read into the record throws std::bad_alloc. Freeing
+// the tree allocates nothing. A record that was read is read whole.
 TEST(VnPackObj, AFailedAllocationRefusesTheDocument) {
     const std::string document =
         "<pack>\n" + objectXML("test_item", "<id>5</id><child>" + block(3) + "</child>") + "\n</pack>";

@@ -79,6 +79,7 @@ public:
     VnPackObj(const VnPackObj&) = delete;
     ~VnPackObj() override;
 
+    // A node is made only by the reader; its block is charged to the read.
     static void* operator new(std::size_t size) {
         VnPack::_charge(size);
         return ::operator new(size);

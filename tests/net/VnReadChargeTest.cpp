@@ -121,8 +121,8 @@ TEST(VnReadCharge, XmlReadsChargeTheTreeAndWhatTheyMake) {
     for (int i = 0; i < 500; ++i) {
         const std::string key = "key" + std::to_string(i);
         items += "<item>" + (i % 2 ? key : "a text of more than 23 bytes " + key) + "</item>\n";
-        pairs += "<key>" + key + "</key><element>" +
-                 objectXML("job_id", "<id>" + std::to_string(i) + "</id>").substr(21) + "</element>\n";
+        pairs += "<key>" + key + "</key><element>" + "<object type = 'job_id'><id>" + std::to_string(i) +
+                 "</id></object>" + "</element>\n";
         numbers += "<key>a key of more than 23 bytes " + key + "</key><element>000000000000000000000000" +
                    std::to_string(i) + "</element>\n";
     }

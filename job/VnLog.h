@@ -180,7 +180,8 @@ public:
 
     // Appends one log of the type per work id of the command (the item's section), then one
     // per job id (the subjob's log, read from the offset of the last "pos" filter). A work id
-    // or a subjob named more than once gives one log.
+    // or a subjob named more than once gives one log. Each job's map, and each subjob's log, is
+    // read and gone through once for all the items of the command.
     void load(const VnString& base, VnCommand& cmd, int type);
     // Appends one log per subjob that a file of the type in the job's log directory names;
     // names that read as the same subjob ("12_1.out", "12x1.out", "12_01.out") give one log.
@@ -196,5 +197,10 @@ public:
 // A copy of text with every byte that is one of breaks written as a blank; the writers of the
 // log tree's line files keep one record to one line with it.
 VnString _vn_log_blanked(const VnString& text, const char* breaks);
+
+// The bytes of map and log texts that the readers of work items have gone through in this
+// process, summed over every call; tests count work with it. A list load goes through each map
+// and each log once, whatever the number of items it lists.
+std::int64_t _vn_log_scanned();
 
 #endif  // VN_JOB_VNLOG_H

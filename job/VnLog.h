@@ -27,7 +27,8 @@
 // Any user may write into the tree, so whatever touches it opens its places one name at a
 // time from the base and never follows a link at any level (see VnLogPlace): a link, or
 // anything but a directory or a regular file where one is expected, reads as a missing file
-// and is never written through.
+// and is never written through. A file with a second hard link (which another user may have
+// made to a file outside the tree) is read as it stands but never written.
 class VnLog : public VnPack {
 public:
     // jobid, id, subid and workid -1; logtype and cls 0; empty texts.
@@ -124,9 +125,10 @@ public:
 
     // The map file ties work item names to subjobs, one line per item:
     // job id, subjob id, work id and name joined by tabs. writemap appends such a line (the file
-    // is created when missing); a tab, carriage return or line feed in the name is written as a
-    // blank, so one item is always one line. readmap answers the subjob of the first line whose
-    // name equals name (blanked the same way), or -1.
+    // is created when missing; one with a second hard link is left as it is); a tab, carriage
+    // return or line feed in the name is written as a blank, so one item is always one line.
+    // readmap answers the subjob of the first line whose name equals name (blanked the same
+    // way), or -1.
     static void writemap(const VnString& base, int jobid, int subid, int workid, const VnString& name);
     static int readmap(const VnString& base, int jobid, const VnString& name);
 

@@ -29,6 +29,13 @@ VnFd keepIf(int fd, mode_t kind) {
     return kept;
 }
 
+// Whether the open file has no name but the one it was opened by. A second hard link may have
+// been made from the name of a file elsewhere, which the opener must not change.
+bool soleName(int fd) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && status.st_nlink == 1;
+}
+
 // The base of a walk, as the caller named it.
 VnFd openBase(const VnString& base) {
     const char* path = base.length() == 0 ? "/" : base.value();
@@ -76,8 +83,15 @@ VnFd vn_make_dir_at(int dir, const char* name, int mode, bool* made) {
     return opened;
 }
 
+// A file opened for writing is emptied (O_TRUNC) only once it is known to have no other name.
 VnFd vn_open_file_at(int dir, const char* name, int flags, int mode) {
-    return keepIf(openat(dir, name, flags | kFileFlags, static_cast<mode_t>(mode)), S_IFREG);
+    const bool writes = (flags & O_ACCMODE) != O_RDONLY || (flags & O_TRUNC);
+    VnFd file =
+        keepIf(openat(dir, name, (flags & ~O_TRUNC) | kFileFlags, static_cast<mode_t>(mode)), S_IFREG);
+    if (!writes || !file.valid()) return file;
+    if (!soleName(file.get())) return VnFd();
+    if ((flags & O_TRUNC) && ftruncate(file.get(), 0) != 0) return VnFd();
+    return file;
 }
 
 VnFd vn_open_dir_below(const VnString& base, const VnString* names, int count, bool make, int mode) {

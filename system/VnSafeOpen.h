@@ -12,7 +12,7 @@
 // directory that holds it, and never followed when it is a symbolic link; a directory is
 // taken only where one is asked for, and a file only when it is a regular file (checked on the
 // open descriptor, so nothing can be swapped in between). A FIFO or a device in a file's place
-// is refused without blocking.
+// is refused without blocking. A file with a second hard link may be read, never written.
 
 // A descriptor, closed with the object.
 class VnFd {
@@ -48,7 +48,9 @@ VnFd vn_open_dir_at(int dir, const char* name);
 VnFd vn_make_dir_at(int dir, const char* name, int mode, bool* made = nullptr);
 // The regular file name inside dir, opened with flags (O_RDONLY, or O_WRONLY with O_APPEND,
 // O_CREAT and the like; a file created gets mode, narrowed by the umask). Invalid for a link,
-// for anything that is not a regular file, and when it does not open.
+// for anything that is not a regular file, and when it does not open. Opened for writing (or
+// with O_TRUNC), it is also invalid when the file has more than one name (a hard link to it),
+// and then it is left as it was: O_TRUNC empties a file only once it is known to have one.
 VnFd vn_open_file_at(int dir, const char* name, int flags, int mode = 0666);
 
 // The directory reached from base through the count names, each opened with vn_open_dir_at,

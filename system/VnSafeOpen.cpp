@@ -123,6 +123,34 @@ std::vector<std::string> vn_dir_names(VnFd dir) {
     return names;
 }
 
+namespace {
+
+// Appends the bytes of fd from its current offset on to out, at most max of them: their number,
+// or -1 when reading fails or out cannot hold them (out then holds part of them).
+std::int64_t appendRead(int fd, std::int64_t max, VnString& out) {
+    std::int64_t total = 0;
+    char block[65536];
+    try {
+        while (total < max) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
+            const ssize_t got = read(fd, block, want);
+            if (got == 0) break;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return -1;
+            }
+            out.append(block, static_cast<int>(got));
+            total += got;
+        }
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return total;
+}
+
+}  // namespace
+
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
     if (pos < 0) pos = 0;
     struct stat status;
@@ -130,29 +158,21 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
     const std::int64_t rest = std::min<std::int64_t>(std::max<std::int64_t>(status.st_size - pos, 0), max);
     if (out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read at all
     if (lseek(fd, pos, SEEK_SET) < 0) return -1;
-    const int before = out.length();
-    std::int64_t total = 0;
-    bool failed = false;
-    char block[65536];
-    try {
-        while (total < max && !failed) {
-            const std::size_t want =
-                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
-            const ssize_t got = read(fd, block, want);
-            if (got == 0) break;
-            if (got < 0) {
-                failed = errno != EINTR;
-                continue;
-            }
-            out.append(block, static_cast<int>(got));
-            total += got;
-        }
-    } catch (const std::bad_alloc&) {
-        failed = true;
+    if (out.length() == 0) {
+        const std::int64_t got = appendRead(fd, max, out);
+        if (got < 0) out.clear();
+        return got;
     }
-    if (!failed) return total;
-    out.copy(out.value(), before);
-    return -1;
+    // Read aside, so that a read that fails leaves what out held as it was.
+    VnString read;
+    const std::int64_t got = appendRead(fd, max, read);
+    if (got < 0) return -1;
+    try {
+        out += read;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return got;
 }
 
 int vn_write_fd(int fd, const VnString& text) {

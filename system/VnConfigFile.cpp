@@ -19,7 +19,9 @@ namespace {
 constexpr std::int64_t kStringCost = sizeof(VnString) + VnString::kBlockOverhead;
 constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
-// What looking a reference up is taken to cost in an expansion, beside the text it scans.
+// What finding a section and handing it a parent's options is taken to cost, beside the copies.
+constexpr std::int64_t kInheritCost = 64;
+// What looking a reference up is taken to cost in an expansion, beside the text it reads.
 constexpr std::int64_t kReferenceCost = 64;
 
 std::int64_t stringCost(std::int64_t length) {
@@ -216,6 +218,7 @@ private:
 
     bool header();
     bool parents(const VnString& headerText);
+    bool inherit(const VnConfig& parent);
     bool statement();
     void value(VnString& out);
     bool store(VnConfig* section, const VnString& key, const VnString& value);
@@ -260,12 +263,22 @@ bool VnConfigFile::Parser::parents(const VnString& headerText) {
                       << std::endl;
             continue;
         }
-        const std::int64_t cost = optionsCost(*parent);
-        for (int i = 0; i < _current.length(); ++i) {
-            VnConfig* child = section(*_current.get(i));
-            if (!child || !_budget.spend(cost)) return false;
-            child->inherit(*parent);
-        }
+        if (!inherit(*parent)) return false;
+    }
+    return true;
+}
+
+// Copies the options of parent into every current section. Each copy is charged what the
+// option takes in memory, also where it replaces an equal one, and each section at least
+// kInheritCost, so that naming a parent again and again costs as much as it works. Without a
+// current section nothing is copied or counted.
+bool VnConfigFile::Parser::inherit(const VnConfig& parent) {
+    if (_current.length() == 0) return true;
+    const std::int64_t cost = kInheritCost + optionsCost(parent);
+    for (int i = 0; i < _current.length(); ++i) {
+        VnConfig* child = section(*_current.get(i));
+        if (!child || !_budget.spend(cost)) return false;
+        child->inherit(parent);
     }
     return true;
 }
@@ -306,11 +319,8 @@ void VnConfigFile::Parser::value(VnString& out) {
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
     const VnString local = value.haschar('$') ? _localvalue(section->name(), value) : value;
-    // A value that replaces another costs only what it adds.
-    const std::int64_t cost = section->exists(key)
-                                  ? std::max<std::int64_t>(0, stringCost(local.length()) -
-                                                                  stringCost(section->option(key).length()))
-                                  : optionCost(key, local);
+    // A value that replaces another costs what its copy takes, though it adds less.
+    const std::int64_t cost = section->exists(key) ? stringCost(local.length()) : optionCost(key, local);
     if (!_budget.spend(cost)) return false;
     section->option(key, local);
     return true;

@@ -32,7 +32,9 @@
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
 // not read; the tokens are made one at a time as the reading goes; a header yields at most
 // kMaxHeaderSections sections; one parse stores sections, options and inherited copies up to
-// the memory they take (see parseAllowance), and stops reading there with a warning. Each value
+// the memory they take (see parseAllowance), and stops reading there with a warning. Each copy
+// counts in full, also where it replaces an equal one: a stored value as its string, an
+// inherited option as a new option; so the stores of one parse are bounded too. Each value
 // has an allowance of its own for what its references scan and produce (see
 // expansionAllowance), and the values of one parse at most kMaxExpansion together; the
 // references beyond it give the empty text, with a warning that names the section and key.

@@ -415,3 +415,31 @@ TEST_F(VnConfigFileOnDisk, RepeatedCopiesAreCharged) {
     EXPECT_EQ(section(file, "a1000"), "k=" + value + ";");
     EXPECT_EQ(file.config("q"), nullptr);
 }
+
+// Every byte a value receives counts against its allowance and the shared one, text copied
+// from values expanded before included: each t<i> holds three copies of t<i-1>, which is
+// expanded first.
+TEST(VnConfigFile, ExpansionCapsHold) {
+    std::string text = sectionOf("pad", 5000);  // stores more than a MiB: each value may take 64 MiB
+    for (int i = 15; i > 0; --i) {
+        const std::string copy = "$t" + std::to_string(i - 1) + ".v";
+        text += "[t" + std::to_string(i) + "]\nv = \"" + copy + copy + copy + "\"\n";
+    }
+    text += "[t0]\nv = " + std::string(533, 'x') + "\n";
+    testing::internal::CaptureStderr();
+    auto f = parsed(text);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              cutWarning("t11.v") + cutWarning("t12.v") + cutWarning("t13.v") + cutWarning("t14.v"));
+    const std::int64_t valueCap = VnConfigFile::expansionAllowance(1LL << 40);
+    EXPECT_EQ(valueCap, 64 << 20);
+    std::int64_t total = 0, whole = 533;
+    for (int i = 0; i <= 15; ++i) {
+        const std::int64_t length = f->config(("t" + std::to_string(i)).c_str())->option("v").length();
+        const std::int64_t expected = i <= 10 ? whole : i <= 13 ? 2 * 533 * 59049 : 0;
+        EXPECT_EQ(length, expected) << i;  // t11 to t13 hold two copies; the shared allowance ends at t14
+        EXPECT_LE(length, valueCap);
+        total += length;
+        whole *= 3;
+    }
+    EXPECT_LE(total, VnConfigFile::kMaxExpansion);
+}

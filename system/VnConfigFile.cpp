@@ -497,7 +497,7 @@ void VnConfigFile::expandInto(VnString& out, const VnString& current, const VnSt
                               const VnString& text, Expansion& expansion) const {
     ValueScanner scan(text);
     ValueScanner::Token token;
-    while (!expansion.cut() && scan.next(token)) {
+    while (scan.next(token)) {
         const bool more = token.is('$') ? reference(out, current, self, scan, expansion)
                                         : expansion.append(out, token.data, token.length);
         if (!more) return;

@@ -1,5 +1,7 @@
 #include "base/VnPack.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "base/VnPackObj.h"
 #include "base/VnTypes.h"
 #include "system/VnFile.h"
+#include "system/VnSafeOpen.h"
 
 using namespace vn_pack;
 
@@ -98,12 +101,12 @@ private:
     VnPackObj* saved;
 };
 
-}  // namespace
-
-int VnPack::unpackXML(char* data, int length) {
+// Parses the whole text into a tree below a new root on stack. Answers 0 when
+// the text was read whole, 4 when it was refused, 5 without a parser. The
+// parser, and the copy of the text it keeps, are gone when this returns.
+int parseTree(VnPackObjList& stack, const char* data, int length) {
     const std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
     if (!parser) return 5;
-    VnPackObjList stack;
     std::unique_ptr<VnPackObj> root(new VnPackObj());
     stack.open(root.get());
     root.release();
@@ -112,27 +115,52 @@ int VnPack::unpackXML(char* data, int length) {
     XML_SetElementHandler(parser.get(), VnPackStartElement, VnPackEndElement);
     XML_SetCharacterDataHandler(parser.get(), VnPackData);
     XML_SetStartDoctypeDeclHandler(parser.get(), refuseDoctype);
-    if (data == nullptr || length < 0) length = 0;
     const bool parsed = XML_Parse(parser.get(), data, length, 1) == XML_STATUS_OK;
     stack.parser = nullptr;
+    return parsed ? 0 : 4;
+}
+
+// A text of the tree as a string; its heap buffer, when it needs one, is
+// charged to the read in progress.
+VnString chargedText(const VnPackText& text) {
+    VnPack::_charge(VnString::heapCost(text.length), 0);
+    return VnString(text.bytes, text.length);
+}
+
+// Reads target from a whole XML text, within the budget of the read.
+int readDocument(VnPack& target, const char* data, int length) {
+    VnPackObjList stack;
+    const int parsed = parseTree(stack, data, length);
+    if (parsed == 5) return 5;
     // Reading replaces the pack buffer, as in unpack; the text may have lain
     // in it, but the tree holds all that is read from here on.
-    _clear();
-    if (!parsed) return 4;
-
-    root.reset(stack.shift());
+    target._clear();
+    if (parsed != 0) {
+        if (readBudget < 0) throw ReadRefused();  // the tree would have passed the budget
+        return 4;
+    }
+    const std::unique_ptr<VnPackObj> root(stack.shift());
     if (!root) return 5;
     const VnPackText version = root->variables().get(VnString(kVersionElement));
     if (!version) return 1;
-    if (VnString(version.bytes, version.length).integervalue() != kVersion) return 3;
+    if (chargedText(version).integervalue() != kVersion) return 3;
+    target._unpackXML(root->elements().get(VnString(kTopName)));
+    return 0;
+}
+
+}  // namespace
+
+// The budget opens before the parse: the tree is charged to it as well as the
+// objects made from the tree.
+int VnPack::unpackXML(char* data, int length) {
+    if (data == nullptr || length < 0) length = 0;
     const ReadBudget budget(length);
     try {
-        _unpackXML(root->elements().get(VnString(kTopName)));
+        return readDocument(*this, data, length);
     } catch (const ReadRefused&) {
         if (!budget.outermost) throw;
         return 4;
     }
-    return 0;
 }
 
 int VnPack::_unpackXML(VnPackObj* node) {
@@ -153,7 +181,7 @@ namespace {
 template <class T, class Convert>
 int readText(const VnPackText& text, T& value, Convert convert) {
     if (!text) return 0;
-    value = convert(VnString(text.bytes, text.length));
+    value = convert(chargedText(text));
     return 1;
 }
 
@@ -244,10 +272,13 @@ struct FileClose {
 
 // Opens path with mode, then has the object write itself with write and puts
 // its pack buffer into the file. The number of bytes when all were written
-// and the file closed cleanly, else 0.
+// and the file closed cleanly, else 0. Only a regular file is written: the open
+// waits on no FIFO (vn_open_named).
 int writeArchive(VnPack& object, const VnString& path, const char* mode, void (VnPack::*write)()) {
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.value(), mode));
+    VnFd opened = vn_open_named(path, O_WRONLY | O_CREAT | O_TRUNC);
+    std::unique_ptr<std::FILE, FileClose> file(opened.valid() ? fdopen(opened.get(), mode) : nullptr);
     if (!file) return 0;
+    opened.release();  // the stream closes it
     (object.*write)();
     const int count = object.packSize();
     const std::size_t written =

@@ -1,12 +1,13 @@
 #ifndef VN_BASE_VNPACKNAMES_H
 #define VN_BASE_VNPACKNAMES_H
 
+#include <charconv>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The values that the XML reader files under element names in one node (texts, or child
@@ -19,7 +20,12 @@
 // keys. The first name that ends in a digit ("item1") can collide with such keys: from then on
 // every key is replayed into an exact table of keys, and the numbering follows the rule above
 // step by step.
-template <class V>
+//
+// The names come from the document, so every table is ordered (Less, transparent): a look-up
+// takes O(log n) comparisons whatever the names, where a hash table with a fixed seed would
+// let crafted names share one bucket. Every block is taken through Alloc (rebound to each
+// type; it must be stateless), so a reader can charge what the tables take.
+template <class V, class Less = std::less<>, class Alloc = std::allocator<V>>
 class VnPackNames {
 public:
     VnPackNames() = default;
@@ -36,16 +42,25 @@ public:
     void forEach(F f) const;
 
 private:
-    using Values = std::vector<V>;
-    using Groups = std::map<std::string, Values, std::less<>>;
+    template <class T>
+    using Rebound = typename std::allocator_traits<Alloc>::template rebind_alloc<T>;
+    using Key = std::basic_string<char, std::char_traits<char>, Rebound<char>>;
+    template <class T>
+    using Table = std::map<Key, T, Less, Rebound<std::pair<const Key, T>>>;
+    using Values = std::vector<V, Rebound<V>>;
+    using Groups = Table<Values>;
     struct Exact {
-        std::unordered_map<std::string, V> byKey;
-        std::unordered_map<std::string, int> nextSuffix;  // where the search for a free key starts
+        Table<V> byKey;
+        Table<int> nextSuffix;  // where the search for a free key starts
+    };
+    struct ExactDelete {
+        void operator()(Exact* exact) const;
     };
 
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }
     static bool endsInDigit(std::string_view name) { return !name.empty() && isDigit(name.back()); }
     static std::size_t repeatOf(std::string_view digits);
+    static void setKey(Key& key, std::string_view name, std::size_t n);
     V* findKey(std::string_view key);
     static V* nth(Values* values, std::size_t n) {
         return values && n < values->size() ? &(*values)[n] : nullptr;
@@ -57,16 +72,24 @@ private:
     Groups groups;
     // The group last used: a run of one name (a list's "item"s) finds it without a search.
     typename Groups::iterator last = groups.end();
-    std::unique_ptr<Exact> exact;
+    std::unique_ptr<Exact, ExactDelete> exact;
+    Key scratch;  // the numbered key that find() looks up
 };
 
-template <class V>
-void VnPackNames<V>::add(std::string_view name, V value) {
+template <class V, class Less, class Alloc>
+void VnPackNames<V, Less, Alloc>::ExactDelete::operator()(Exact* exact) const {
+    Rebound<Exact> alloc;
+    std::allocator_traits<Rebound<Exact>>::destroy(alloc, exact);
+    std::allocator_traits<Rebound<Exact>>::deallocate(alloc, exact, 1);
+}
+
+template <class V, class Less, class Alloc>
+void VnPackNames<V, Less, Alloc>::add(std::string_view name, V value) {
     if (!exact && endsInDigit(name)) becomeExact();
     if (exact) return addExact(name, value);
     Values* values = group(name);
     if (!values) {
-        last = groups.emplace(std::string(name), Values()).first;
+        last = groups.emplace(Key(name.data(), name.size()), Values()).first;
         values = &last->second;
     }
     values->push_back(value);
@@ -74,8 +97,8 @@ void VnPackNames<V>::add(std::string_view name, V value) {
 
 // The repeat that digits name: 0 for none, else their value from 1 on; npos for digits that
 // no repeat writes (a leading zero, or more repeats than a node can hold).
-template <class V>
-std::size_t VnPackNames<V>::repeatOf(std::string_view digits) {
+template <class V, class Less, class Alloc>
+std::size_t VnPackNames<V, Less, Alloc>::repeatOf(std::string_view digits) {
     if (digits.empty()) return 0;
     if (digits[0] == '0' || digits.size() > 10) return std::string_view::npos;
     std::size_t n = 0;
@@ -84,17 +107,30 @@ std::size_t VnPackNames<V>::repeatOf(std::string_view digits) {
     return n;
 }
 
-template <class V>
-V* VnPackNames<V>::find(std::string_view name, std::size_t n) {
+// Sets key to name, followed by n when n is not 0.
+template <class V, class Less, class Alloc>
+void VnPackNames<V, Less, Alloc>::setKey(Key& key, std::string_view name, std::size_t n) {
+    key.assign(name.data(), name.size());
+    if (n == 0) return;
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, n);
+    key.append(digits, written.ptr);
+}
+
+template <class V, class Less, class Alloc>
+V* VnPackNames<V, Less, Alloc>::find(std::string_view name, std::size_t n) {
     if (n == 0) return findKey(name);
-    if (exact || endsInDigit(name)) return findKey(std::string(name) + std::to_string(n));
+    if (exact || endsInDigit(name)) {
+        setKey(scratch, name, n);
+        return findKey(scratch);
+    }
     return nth(group(name), n);
 }
 
-template <class V>
-V* VnPackNames<V>::findKey(std::string_view key) {
+template <class V, class Less, class Alloc>
+V* VnPackNames<V, Less, Alloc>::findKey(std::string_view key) {
     if (exact) {
-        const auto found = exact->byKey.find(std::string(key));
+        const auto found = exact->byKey.find(key);
         return found == exact->byKey.end() ? nullptr : &found->second;
     }
     std::size_t stem = key.size();
@@ -103,9 +139,9 @@ V* VnPackNames<V>::findKey(std::string_view key) {
     return nth(group(key.substr(0, stem)), repeatOf(key.substr(stem)));
 }
 
-template <class V>
+template <class V, class Less, class Alloc>
 template <class F>
-void VnPackNames<V>::forEach(F f) const {
+void VnPackNames<V, Less, Alloc>::forEach(F f) const {
     for (const auto& entry : groups) {
         for (const V& value : entry.second)
             f(value);
@@ -116,9 +152,9 @@ void VnPackNames<V>::forEach(F f) const {
     }
 }
 
-template <class V>
-typename VnPackNames<V>::Values* VnPackNames<V>::group(std::string_view name) {
-    if (last == groups.end() || last->first != name) {
+template <class V, class Less, class Alloc>
+typename VnPackNames<V, Less, Alloc>::Values* VnPackNames<V, Less, Alloc>::group(std::string_view name) {
+    if (last == groups.end() || std::string_view(last->first) != name) {
         const auto found = groups.find(name);
         if (found == groups.end()) return nullptr;
         last = found;
@@ -127,28 +163,33 @@ typename VnPackNames<V>::Values* VnPackNames<V>::group(std::string_view name) {
 }
 
 // Files every value under the key it has had so far, then leaves the groups.
-template <class V>
-void VnPackNames<V>::becomeExact() {
-    std::unique_ptr<Exact> keys(new Exact());
+template <class V, class Less, class Alloc>
+void VnPackNames<V, Less, Alloc>::becomeExact() {
+    Rebound<Exact> alloc;
+    Exact* made = std::allocator_traits<Rebound<Exact>>::allocate(alloc, 1);
+    ::new (static_cast<void*>(made)) Exact();  // Exact() allocates nothing, so nothing throws
+    std::unique_ptr<Exact, ExactDelete> keys(made);
+    Key key;
     for (const auto& entry : groups) {
         const Values& values = entry.second;
-        for (std::size_t k = 0; k < values.size(); ++k)
-            keys->byKey.emplace(k == 0 ? entry.first : entry.first + std::to_string(k), values[k]);
-        if (values.size() > 1) keys->nextSuffix[entry.first] = static_cast<int>(values.size());
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            setKey(key, entry.first, k);
+            keys->byKey.emplace(key, values[k]);
+        }
+        if (values.size() > 1) keys->nextSuffix.emplace(entry.first, static_cast<int>(values.size()));
     }
     exact = std::move(keys);
     groups.clear();
     last = groups.end();
 }
 
-template <class V>
-void VnPackNames<V>::addExact(std::string_view name, V value) {
-    std::string key(name);
+template <class V, class Less, class Alloc>
+void VnPackNames<V, Less, Alloc>::addExact(std::string_view name, V value) {
+    Key key(name.data(), name.size());
     if (exact->byKey.count(key)) {
         int& suffix = exact->nextSuffix[key];
         for (suffix = suffix < 1 ? 1 : suffix;; ++suffix) {
-            key.assign(name);
-            key += std::to_string(suffix);
+            setKey(key, name, static_cast<std::size_t>(suffix));
             if (!exact->byKey.count(key)) break;
         }
         ++suffix;  // keys are never removed: the next search starts after this one

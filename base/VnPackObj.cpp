@@ -37,6 +37,15 @@ void guarded(void* data, Step step) {
     }
 }
 
+// Makes the table that held points to when there is none yet, charged to the
+// read in progress like every block of the tree.
+template <class Table>
+void makeTable(std::unique_ptr<Table>& held) {
+    if (held) return;
+    VnPack::_charge(sizeof(Table));
+    held.reset(new Table());
+}
+
 // Most element names differ from "object" in their first byte.
 bool isObject(const char* name) {
     return name[0] == kObject[0] && std::strcmp(name, kObject) == 0;
@@ -107,13 +116,14 @@ void VnPackEndElement(void* data, const char* name) {
 
 VnPackObj::VnPackObj() = default;
 
-// Children are moved onto a list of pending nodes and deleted one by one, each
-// after its own children were moved, so no destructor recurses deeper than
-// one level.
+// Children are moved onto a chain of pending nodes and deleted one by one,
+// each after its own children were moved, so no destructor recurses deeper
+// than one level, and taking a tree apart allocates nothing.
 VnPackObj::~VnPackObj() {
-    VnBaseList<VnPackObj> pending;
+    VnPackObj* pending = nullptr;
     detachChildren(pending);
-    while (VnPackObj* node = pending.pop()) {
+    while (VnPackObj* node = pending) {
+        pending = node->nextPending;
         node->detachChildren(pending);
         delete node;
     }
@@ -149,23 +159,24 @@ VnPackText VnPackObj::Variables::get(std::string_view name, int n) const {
     return VnPackText{node.buffer.data() + span->offset, span->length};
 }
 
-void VnPackObj::detachChildren(VnBaseList<VnPackObj>& out) {
+void VnPackObj::detachChildren(VnPackObj*& pending) {
     if (!children) return;
-    children->forEach([&out](VnPackObj* child) {
-        if (!out.push(child)) delete child;  // out of memory: delete it here instead
+    children->forEach([&pending](VnPackObj* child) {
+        child->nextPending = pending;
+        pending = child;
     });
     children.reset();
 }
 
 // Files the text from offset to the end of the buffer under name.
 void VnPackObj::addText(std::string_view name, int offset) {
-    if (!texts) texts.reset(new VnPackNames<Span>());
+    makeTable(texts);
     texts->add(name, Span{offset, static_cast<int>(buffer.size()) - offset});
 }
 
 // Files a closed block under name; the node owns it once it is filed.
 void VnPackObj::addChild(std::string_view name, VnPackObj* child) {
-    if (!children) children.reset(new VnPackNames<VnPackObj*>());
+    makeTable(children);
     children->add(name, child);
 }
 
@@ -180,6 +191,7 @@ VnPackObjList::VnPackObjList() = default;
 VnPackObjList::~VnPackObjList() = default;
 
 void VnPackObjList::open(VnPackObj* node) {
+    if (const long long slots = slotsForPush()) VnPack::_charge(std::size_t(slots) * sizeof(VnPackObj*));
     frames.push_back(Frame());
     if (!push(node)) {
         frames.pop_back();

@@ -8,6 +8,7 @@
 
 #include "base/VnBase.h"
 #include "base/VnBaseList.h"
+#include "base/VnPack.h"
 #include "base/VnPackNames.h"
 #include "base/VnString.h"
 
@@ -28,6 +29,35 @@ inline std::string_view vnKeyView(const VnString& key) {
     return std::string_view(key.value(), static_cast<std::size_t>(key.length()));
 }
 
+// The allocator of everything that the tree holds: each block it takes is charged to the read
+// in progress (VnPack::_charge), which so refuses a document whose tree would pass its budget.
+// Outside a read it is a plain allocator.
+template <class T>
+struct VnChargedAllocator {
+    using value_type = T;
+
+    VnChargedAllocator() = default;
+    template <class U>
+    VnChargedAllocator(const VnChargedAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t n) {
+        VnPack::_charge(n * sizeof(T));
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, std::size_t n) noexcept { std::allocator<T>().deallocate(p, n); }
+
+    template <class U>
+    bool operator==(const VnChargedAllocator<U>&) const noexcept {
+        return true;
+    }
+    template <class U>
+    bool operator!=(const VnChargedAllocator<U>&) const noexcept {
+        return false;
+    }
+};
+
+using VnTreeString = std::basic_string<char, std::char_traits<char>, VnChargedAllocator<char>>;
+
 // The handlers through which the XML parser builds the tree of nodes. Their
 // user data is the reader's stack, a VnPackObjList, and they act on the node
 // on top of it.
@@ -40,13 +70,21 @@ void VnPackEndElement(void* data, const char* name);
 // the name of its element (a block under the name of the element around it).
 // Repeated names are numbered, texts and blocks apart: "item", "item1",
 // "item2", ... (see VnPackNames). A node owns its subtree, and deleting it
-// takes the subtree apart without recursion, however deep it is. Nodes are
-// never copied.
+// takes the subtree apart without recursion or allocation, however deep it
+// is. Nodes are never copied. Everything a node allocates, itself included, is
+// charged to the read in progress.
 class VnPackObj : public VnBase {
 public:
     VnPackObj();
     VnPackObj(const VnPackObj&) = delete;
     ~VnPackObj() override;
+
+    // A node is made only by the reader; its block is charged to the read.
+    static void* operator new(std::size_t size) {
+        VnPack::_charge(size);
+        return ::operator new(size);
+    }
+    static void operator delete(void* node) noexcept { ::operator delete(node); }
 
     int type() override;
     virtual void copy(const VnPackObj& other);
@@ -89,14 +127,19 @@ private:
 
     void addText(std::string_view name, int offset);
     void addChild(std::string_view name, VnPackObj* child);
-    void detachChildren(VnBaseList<VnPackObj>& out);
+    template <class V>
+    using Names = VnPackNames<V, std::less<>, VnChargedAllocator<V>>;
+
+    void detachChildren(VnPackObj*& pending);
 
     // The texts of the closed scalar elements one after another, then the
     // text of the element being read.
-    std::string buffer;
+    VnTreeString buffer;
     // Made when the first text or block closes.
-    std::unique_ptr<VnPackNames<Span>> texts;
-    std::unique_ptr<VnPackNames<VnPackObj*>> children;  // owned
+    std::unique_ptr<Names<Span>> texts;
+    std::unique_ptr<Names<VnPackObj*>> children;  // owned
+    // The next node to delete while a tree is taken apart.
+    VnPackObj* nextPending = nullptr;
 };
 
 // An owning list of nodes: the reader's stack, the root below the open
@@ -108,7 +151,7 @@ public:
     ~VnPackObjList() override;
 
     // Puts node on top as the block being read, and the stack then owns it;
-    // on std::bad_alloc it does not.
+    // when this throws (std::bad_alloc, or a refused charge) it does not.
     void open(VnPackObj* node);
 
     XML_ParserStruct* parser = nullptr;
@@ -123,12 +166,12 @@ private:
         // scalar element started, or "undef_obj" when one closed since.
         std::string_view key() const;
 
-        std::string name;
+        VnTreeString name;
         bool named = false;
         int textStart = 0;     // where the text of the element being read begins
         int openElements = 0;  // scalar elements open inside the block
     };
-    std::vector<Frame> frames;
+    std::vector<Frame, VnChargedAllocator<Frame>> frames;
 };
 
 #endif  // VN_BASE_VNPACKOBJ_H

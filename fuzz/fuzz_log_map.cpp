@@ -1,12 +1,14 @@
 // Reads the input as the map file of a job and as a subjob's log in a scratch log tree, and
 // checks both readers against plain restatements: readmap against a walk that cuts lines and
 // splits them with VnExpression::splittab, the work section reader against the regular
-// expression matched line by line. Its first line also names a file in the job's directory,
+// expression matched line by line; and the list's command form, naming those items all at once,
+// against the one-item readers. Its first line also names a file in the job's directory,
 // which the list load reads back as a subjob's log or passes over; a name that reads as subjob 0
 // is an alias of the log that holds the input.
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -70,8 +72,9 @@ std::vector<std::string> mapFields(const std::string& line) {
     return fields;
 }
 
-void checkMap(const Scratch& scratch, const std::vector<std::string>& lines) {
-    std::vector<std::string> names = {"a", ""};
+void checkMap(const Scratch& scratch, const std::vector<std::string>& lines,
+              std::vector<std::string>& names) {
+    names = {"a", ""};
     for (std::size_t i = 0; i < lines.size() && names.size() < 6; ++i) {
         const std::vector<std::string> fields = mapFields(lines[i]);
         if (fields.size() > 3) names.push_back(fields[3]);
@@ -90,10 +93,11 @@ void checkMap(const Scratch& scratch, const std::vector<std::string>& lines) {
 }
 
 // The section of each name that the expression captures, against the reader.
-void checkSections(const Scratch& scratch, const std::vector<std::string>& lines) {
+void checkSections(const Scratch& scratch, const std::vector<std::string>& lines,
+                   std::vector<std::string>& names) {
     VnRegEx pattern("got work:\\s*\\d+:(.+)\\s+-");
     std::vector<std::string> captured;  // per line; "\n" (never a name) for no match
-    std::vector<std::string> names = {"a"};
+    names = {"a"};
     for (const std::string& line : lines) {
         VnStringList groups;
         const int matched = pattern.match(vs(line), groups);
@@ -112,6 +116,31 @@ void checkSections(const Scratch& scratch, const std::vector<std::string>& lines
         check(log.loaddata(vs(scratch.log), vs(name), 0) == static_cast<int>(want.size()));
         check(str(log.data()) == want);
     }
+}
+
+// The command form against the one-item readers: every name as a work item of job 7 (one of
+// them twice), then subjob 0 by job id. Each item is listed once with what readmap and the
+// loading constructor give for it, and subjob 0's log comes back whole.
+void checkCommand(const Scratch& scratch, const std::vector<std::string>& names, const std::string& text) {
+    VnCommand cmd;
+    std::vector<std::string> unique;
+    for (const std::string& name : names) {
+        cmd.workids().push(new VnWorkId(7, vs(name)));
+        if (!name.empty() && std::find(unique.begin(), unique.end(), name) == unique.end())
+            unique.push_back(name);
+    }
+    if (!names.empty()) cmd.workids().push(new VnWorkId(7, vs(names[0])));
+    cmd.jobids().push(new VnJobId(7, 0));
+    VnLogList logs;
+    logs.load(scratch.base(), cmd, 1);
+    check(logs.length() == static_cast<int>(unique.size()) + 1);
+    for (std::size_t i = 0; i < unique.size(); ++i) {
+        const VnLog one(scratch.base(), 7, vs(unique[i]), 1, 0);
+        const VnLog& listed = *logs.get(static_cast<int>(i));
+        check(listed.subid() == one.subid() && str(listed.workname()) == unique[i]);
+        check(str(listed.data()) == str(one.data()));
+    }
+    check(str(logs.get(logs.length() - 1)->data()) == text);
 }
 
 // The first line, made a legal file name, as an entry of job 7's directory: the list load takes
@@ -146,8 +175,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> lines = linesOf(text);
     spit(scratch.map, text);
     spit(scratch.log, text);
-    checkMap(scratch, lines);
-    checkSections(scratch, lines);
+    std::vector<std::string> mapNames, sectionNames;
+    checkMap(scratch, lines, mapNames);
+    checkSections(scratch, lines, sectionNames);
+    mapNames.insert(mapNames.end(), sectionNames.begin(), sectionNames.end());
+    checkCommand(scratch, mapNames, text);
     if (!lines.empty()) checkEntryName(scratch, lines[0], text);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,6 +94,8 @@ std::unique_ptr<VnHistory> record(const char* s, int n, const Filter& filter) {
     return event;
 }
 
+// A file of this size (2 GiB) or more is not read, as by every other reader of the library.
+constexpr std::int64_t kMaxFile = std::int64_t(2) << 30;
 // A line longer than this is cut: its record is made from its first kMaxLine bytes, and the
 // rest of the line is passed over unread into memory.
 constexpr std::size_t kMaxLine = 64 * 1024;
@@ -107,10 +110,11 @@ std::int64_t recordCost(const VnHistory& event) {
            2 * std::int64_t(sizeof(void*));
 }
 
-void reportCut(const VnString& path) {
+// Writes "ERROR: history file <path> <what>" into the debug log.
+void report(const VnString& path, const char* what) {
     VnDebug& log = vn_debug_obj();
     log.lock();
-    log.mark() << "ERROR: history file " << _vn_log_blanked(path, kCommentBreaks) << " cut short.\n";
+    log.mark() << "ERROR: history file " << _vn_log_blanked(path, kCommentBreaks) << " " << what << "\n";
     log.unlock();
 }
 
@@ -119,12 +123,14 @@ class HistoryReader {
 public:
     HistoryReader(const Filter& filter, VnHistoryList& out) : filter(filter), out(out) {}
 
-    // Reads the open file to its end, or until its records would take more memory than the
-    // bytes read so far allow. False when it stopped early.
-    bool read(int fd) {
+    // Reads the open file to its end but at most size bytes, or until its records would take
+    // more memory than the bytes read so far allow. False when it stopped early.
+    bool read(int fd, std::int64_t size) {
         char block[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, block, sizeof block);
+        while (bytesRead < size) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, size - bytesRead));
+            const ssize_t got = ::read(fd, block, want);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) break;
             bytesRead += got;
@@ -172,12 +178,16 @@ private:
 // Appends a record for every line of the history file that the filter takes. Lines end at a
 // line feed or at the end of the file; empty lines are passed over, and longer ones than
 // kMaxLine are cut. The file is reached without following a link and read only when it is a
-// regular file, so a pipe or a device in its place cannot block the reader.
+// regular file, so a pipe or a device in its place cannot block the reader; a file of
+// kMaxFile bytes or more (sparse, it costs its maker nothing) is not read at all, and no more
+// bytes are read than the file held when it was opened.
 void readHistory(const VnString& base, const VnLogPlace& place, const Filter& filter, VnHistoryList& out) {
     const VnFd file = place.openFile(base, O_RDONLY);
-    if (!file.valid()) return;
+    struct stat status;
+    if (!file.valid() || fstat(file.get(), &status) != 0) return;
+    if (status.st_size >= kMaxFile) return report(place.path(base), "too large, not read.");
     HistoryReader reader(filter, out);
-    if (!reader.read(file.get())) reportCut(place.path(base));
+    if (!reader.read(file.get(), status.st_size)) report(place.path(base), "cut short.");
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ public:
     // nothing): every line; only the "work" lines of the item; or only the "subjob" and "work"
     // lines whose target reads as the subjob id.
     //
-    // The file is reached without following a link and read only when it is a regular file.
+    // The file is reached without following a link and read only when it is a regular file
+    // of less than 2 GiB: a larger one adds nothing, and the debug log says it was too large.
     // A line longer than 64 KiB gives the record of its first 64 KiB; the rest of it is passed
     // over. The records of one call take at most 32 bytes of memory per byte of the file read
     // plus 16 MiB: past that the reading stops, the records made so far stay, and the debug

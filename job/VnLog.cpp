@@ -4,15 +4,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/VnDebug.h"
 #include "job/VnLogPlace.h"
@@ -86,20 +90,19 @@ bool workLineName(const char* s, int n, const char*& name, int& length) {
     return false;
 }
 
-// The subjob of a map line (carriage returns already dropped) whose fourth field is name.
-// The fields are the pieces between tabs, an empty last piece not counted, so a line of three
-// fields and a trailing tab never matches.
-bool mapSubjob(const char* s, int n, const VnString& name, int& subid) {
-    int tabs[4];
+// The name field and the subjob field of a map line (carriage returns and the line feed
+// already dropped). The fields are the pieces between tabs, an empty last piece not counted, so
+// a line of three fields and a trailing tab has no name.
+bool mapFields(std::string_view line, std::string_view& name, std::string_view& subid) {
+    std::size_t tabs[4];
     int found = 0;
-    for (int p = 0; p < n && found < 4; ++p) {
-        if (s[p] == '\t') tabs[found++] = p;
+    for (std::size_t p = 0; p < line.size() && found < 4; ++p) {
+        if (line[p] == '\t') tabs[found++] = p;
     }
-    if (found < 3 || (found == 3 && tabs[2] + 1 == n)) return false;
-    const int start = tabs[2] + 1;
-    const int end = found == 4 ? tabs[3] : n;
-    if (!sameBytes(s + start, end - start, name)) return false;
-    subid = VnString(s + tabs[0] + 1, tabs[1] - tabs[0] - 1).integervalue();
+    if (found < 3 || (found == 3 && tabs[2] + 1 == line.size())) return false;
+    const std::size_t end = found == 4 ? tabs[3] : line.size();
+    name = line.substr(tabs[2] + 1, end - tabs[2] - 1);
+    subid = line.substr(tabs[0] + 1, tabs[1] - tabs[0] - 1);
     return true;
 }
 
@@ -144,37 +147,94 @@ int commandPos(VnCommand& cmd) {
     return pos;
 }
 
-// Appends to out every line of text from a "got work:" line naming the item up to the next
-// "got work:" line naming another item.
-void appendSection(const VnString& text, const VnString& workname, VnString& out) {
+// The bytes of map and log texts gone through in search of work items, over the process.
+std::atomic<std::int64_t> scannedBytes{0};
+
+// Looked up by the bytes of a name, in their order: no hash of outside text.
+template <class Value>
+using ByName = std::map<std::string, Value, std::less<>>;
+
+// The subjob of the first map line that names an item, once found.
+struct MapEntry {
+    int subid = -1;
+    bool found = false;
+};
+
+// The lines of a log that make one item's section, as [start, end) offsets into the log text.
+using Pieces = std::vector<std::pair<int, int>>;
+
+// Goes once through a map text: each wanted name (blanked as writemap blanks it) gets the
+// subjob of the first line that names it.
+void scanMap(const VnString& text, ByName<MapEntry>& wanted) {
+    scannedBytes.fetch_add(text.length(), std::memory_order_relaxed);
     const char* s = text.value();
     const int n = text.length();
-    bool inside = false;
+    std::size_t left = wanted.size();
+    std::string line;
+    for (int start = 0, end = 0; start < n && left > 0; start = end) {
+        end = lineEnd(s, n, start);
+        line.assign(s + start, static_cast<std::size_t>(end - start));
+        line.erase(std::remove_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                   line.end());
+        std::string_view name, subid;
+        if (!mapFields(line, name, subid)) continue;
+        const auto entry = wanted.find(name);
+        if (entry == wanted.end() || entry->second.found) continue;
+        entry->second.subid = VnString(subid.data(), static_cast<int>(subid.size())).integervalue();
+        entry->second.found = true;
+        --left;
+    }
+}
+
+// Goes once through a log text: every line from a "got work:" line naming a wanted item up to
+// the next "got work:" line naming another item joins the pieces of that item.
+void scanSections(const VnString& text, const ByName<Pieces*>& wanted) {
+    scannedBytes.fetch_add(text.length(), std::memory_order_relaxed);
+    const char* s = text.value();
+    const int n = text.length();
+    Pieces* inside = nullptr;
     for (int start = 0, end = 0; start < n; start = end) {
         end = lineEnd(s, n, start);
         const char* name = nullptr;
         int length = 0;
-        if (workLineName(s + start, end - start, name, length)) inside = sameBytes(name, length, workname);
-        if (inside) out.append(s + start, end - start);
+        if (workLineName(s + start, end - start, name, length)) {
+            const auto found = wanted.find(std::string_view(name, static_cast<std::size_t>(length)));
+            inside = found == wanted.end() ? nullptr : found->second;
+        }
+        if (!inside) continue;
+        if (!inside->empty() && inside->back().second == start)
+            inside->back().second = end;  // the run goes on
+        else
+            inside->emplace_back(start, end);
     }
+}
+
+void appendPieces(const VnString& text, const Pieces& pieces, VnString& out) {
+    for (const auto& piece : pieces)
+        out.append(text.value() + piece.first, piece.second - piece.first);
+}
+
+std::string bytesOf(const VnString& text) {
+    return std::string(text.value(), static_cast<std::size_t>(text.length()));
+}
+
+// A name as writemap writes it into a map line, for looking it up there.
+std::string mapKey(const VnString& name) {
+    return bytesOf(_vn_log_blanked(name, kMapBreaks));
+}
+
+// Appends to out the section of one item in a log text.
+void appendSection(const VnString& text, const VnString& workname, VnString& out) {
+    Pieces pieces;
+    scanSections(text, ByName<Pieces*>{{bytesOf(workname), &pieces}});
+    appendPieces(text, pieces, out);
 }
 
 // The subjob of the first line of a map text that names the item, or -1.
 int mapLookup(const VnString& text, const VnString& name) {
-    const VnString wanted = _vn_log_blanked(name, kMapBreaks);
-    const char* s = text.value();
-    const int n = text.length();
-    VnString line;
-    for (int start = 0, end = 0; start < n; start = end) {
-        end = lineEnd(s, n, start);
-        line = "";
-        for (int p = start; p < end; ++p) {
-            if (s[p] != '\r' && s[p] != '\n') line.append(s[p]);
-        }
-        int subid = -1;
-        if (mapSubjob(line.value(), line.length(), wanted, subid)) return subid;
-    }
-    return -1;
+    ByName<MapEntry> wanted{{mapKey(name), MapEntry()}};
+    scanMap(text, wanted);
+    return wanted.begin()->second.subid;
 }
 
 // Appends to out the bytes of the open regular file from pos (0 when negative) to its end.
@@ -201,6 +261,10 @@ VnString _vn_log_blanked(const VnString& text, const char* breaks) {
         }
     }
     return out;
+}
+
+std::int64_t _vn_log_scanned() {
+    return scannedBytes.load(std::memory_order_relaxed);
 }
 
 VnLog::VnLog() : _jobid(-1), _id(-1), _subid(-1), _workid(-1), _logtype(0), _cls(0) {}
@@ -389,6 +453,70 @@ private:
     std::map<int, Text> _maps;
 };
 
+// The work items of one load, each once. The names wanted from a job's map, and then from each
+// of its subjobs' logs, are gathered before the map is gone through, so that each map and each
+// log is gone through once for all of its items, however many the command names.
+class WorkItems {
+public:
+    explicit WorkItems(ListReads& reads) : _reads(reads) {}
+
+    // Adds the item; false when it was added before.
+    bool add(int jobid, const VnString& name) {
+        return _jobs[jobid].items.emplace(bytesOf(name), Item{mapKey(name), -1, Pieces()}).second;
+    }
+
+    // Gives the log the item's subjob and appends its section. False when the job's map or
+    // the subjob's log would pass the read budget.
+    bool fill(int jobid, const VnString& name, VnLog& log) {
+        Job& job = _jobs[jobid];
+        if (!job.mapped) resolve(jobid, job);
+        if (!job.held) return false;
+        const Item& item = job.items.find(bytesOf(name))->second;
+        const VnString* text = _reads.wholeLog(jobid, item.subid);
+        if (!text) return false;
+        const auto wanted = job.bySubjob.find(item.subid);
+        if (wanted != job.bySubjob.end()) {
+            scanSections(*text, wanted->second);
+            job.bySubjob.erase(wanted);
+        }
+        log.subid(item.subid);
+        appendPieces(*text, item.pieces, log.data());
+        return true;
+    }
+
+private:
+    struct Item {
+        std::string key;  // the name as the map holds it
+        int subid = -1;
+        Pieces pieces;
+    };
+    struct Job {
+        bool mapped = false;
+        bool held = false;
+        ByName<Item> items;                       // by the names as the command gives them
+        std::map<int, ByName<Pieces*>> bySubjob;  // the items whose logs are still to go through
+    };
+
+    // Finds the subjob of each of the job's items in one pass through its map.
+    void resolve(int jobid, Job& job) {
+        job.mapped = true;
+        const VnString* map = _reads.map(jobid);
+        if (!map) return;
+        job.held = true;
+        ByName<MapEntry> wanted;
+        for (const auto& item : job.items)
+            wanted.emplace(item.second.key, MapEntry());
+        scanMap(*map, wanted);
+        for (auto& item : job.items) {
+            item.second.subid = wanted.find(item.second.key)->second.subid;
+            job.bySubjob[item.second.subid].emplace(item.first, &item.second.pieces);
+        }
+    }
+
+    ListReads& _reads;
+    std::map<int, Job> _jobs;
+};
+
 }  // namespace
 
 // The work items come first, so every subjob log read whole for their sections is at hand
@@ -396,23 +524,20 @@ private:
 void VnLogList::load(const VnString& base, VnCommand& cmd, int type) {
     ListReads reads(base, type);
     const int pos = commandPos(cmd);
-    std::set<std::pair<int, std::string>> works;
+    WorkItems items(reads);
+    std::vector<const VnWorkId*> works;  // each item once, in the command's order
     const VnWorkIdList& workids = cmd.workids();
     for (int i = 0; i < workids.length(); ++i) {
         const VnWorkId* work = workids.get(i);
-        if (!work || work->name().length() == 0) continue;
-        if (!works.emplace(work->id(), std::string(work->name().value(), work->name().length())).second)
-            continue;
-        const VnString* map = reads.map(work->id());
-        const int subid = map ? mapLookup(*map, work->name()) : -1;
-        const VnString* text = map ? reads.wholeLog(work->id(), subid) : nullptr;
-        if (!text) {
+        if (work && work->name().length() > 0 && items.add(work->id(), work->name())) works.push_back(work);
+    }
+    for (const VnWorkId* work : works) {
+        std::unique_ptr<VnLog> log = listed(work->id(), -1, type);
+        log->workname(work->name());
+        if (!items.fill(work->id(), work->name(), *log)) {
             reads.leaveOut();
             continue;
         }
-        std::unique_ptr<VnLog> log = listed(work->id(), subid, type);
-        log->workname(work->name());
-        appendSection(*text, work->name(), log->data());
         add(*this, std::move(log));
     }
     std::set<std::pair<int, int>> subjobs;

@@ -27,7 +27,8 @@
 // Any user may write into the tree, so whatever touches it opens its places one name at a
 // time from the base and never follows a link at any level (see VnLogPlace): a link, or
 // anything but a directory or a regular file where one is expected, reads as a missing file
-// and is never written through.
+// and is never written through. A file with a second hard link (which another user may have
+// made to a file outside the tree) is read as it stands but never written.
 class VnLog : public VnPack {
 public:
     // jobid, id, subid and workid -1; logtype and cls 0; empty texts.
@@ -124,9 +125,10 @@ public:
 
     // The map file ties work item names to subjobs, one line per item:
     // job id, subjob id, work id and name joined by tabs. writemap appends such a line (the file
-    // is created when missing); a tab, carriage return or line feed in the name is written as a
-    // blank, so one item is always one line. readmap answers the subjob of the first line whose
-    // name equals name (blanked the same way), or -1.
+    // is created when missing; one with a second hard link is left as it is); a tab, carriage
+    // return or line feed in the name is written as a blank, so one item is always one line.
+    // readmap answers the subjob of the first line whose name equals name (blanked the same
+    // way), or -1.
     static void writemap(const VnString& base, int jobid, int subid, int workid, const VnString& name);
     static int readmap(const VnString& base, int jobid, const VnString& name);
 
@@ -180,7 +182,8 @@ public:
 
     // Appends one log of the type per work id of the command (the item's section), then one
     // per job id (the subjob's log, read from the offset of the last "pos" filter). A work id
-    // or a subjob named more than once gives one log.
+    // or a subjob named more than once gives one log. Each job's map, and each subjob's log, is
+    // read and gone through once for all the items of the command.
     void load(const VnString& base, VnCommand& cmd, int type);
     // Appends one log per subjob that a file of the type in the job's log directory names;
     // names that read as the same subjob ("12_1.out", "12x1.out", "12_01.out") give one log.
@@ -196,5 +199,10 @@ public:
 // A copy of text with every byte that is one of breaks written as a blank; the writers of the
 // log tree's line files keep one record to one line with it.
 VnString _vn_log_blanked(const VnString& text, const char* breaks);
+
+// The bytes of map and log texts that the readers of work items have gone through in this
+// process, summed over every call; tests count work with it. A list load goes through each map
+// and each log once, whatever the number of items it lists.
+std::int64_t _vn_log_scanned();
 
 #endif  // VN_JOB_VNLOG_H

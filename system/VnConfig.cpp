@@ -1,6 +1,5 @@
 #include "system/VnConfig.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include <new>
 
 #include "system/VnFile.h"
+#include "system/VnSafeOpen.h"
 
 namespace {
 
@@ -115,22 +115,12 @@ VnString VnConfig::typeXML() {
 // ---- Reading -----------------------------------------------------------------------------
 
 int vn_config_read_file(const VnString& path, VnString& text) {
-    if (!VnFile::exists(path)) return 0;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.value(), "rb"), std::fclose);
-    struct stat status;
-    if (!file || fstat(fileno(file.get()), &status) != 0 || status.st_size > VnConfig::kMaxFileSize) return 0;
-    char block[4096];
-    std::size_t count;
-    try {
-        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
-            // The file may have grown since its size was read.
-            if (static_cast<std::int64_t>(count) > VnConfig::kMaxFileSize - text.length()) return 0;
-            text.append(block, static_cast<int>(count));
-        }
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    return std::ferror(file.get()) ? 0 : 1;
+    const std::int64_t max = VnConfig::kMaxFileSize;
+    const VnFd file = vn_open_named_read(path, max);
+    if (!file.valid()) return 0;
+    // One byte past the cap tells a file that has grown since its size was read.
+    const std::int64_t count = vn_read_fd(file.get(), 0, max + 1 - text.length(), text);
+    return count >= 0 && text.length() <= max ? 1 : 0;
 }
 
 int VnConfig::load(const VnString& path) {

@@ -147,7 +147,9 @@ VN_DECLARE_HASH(VnConfigHash, VnConfig, VN_TYPE_CONFIG_HASH, VN_XML_CONFIG_HASH)
 
 // Appends to text the whole of the regular file path when it holds at most
 // VnConfig::kMaxFileSize bytes: 1 when read, else 0 (missing, not a regular file, too large,
-// a read error, or more than memory can hold). The configuration files read through it.
+// a read error, or more than memory can hold). The file is judged once open (vn_open_named_read),
+// so a FIFO or a device put in its place is refused without blocking. The configuration files
+// read through it.
 int vn_config_read_file(const VnString& path, VnString& text);
 
 #endif  // VN_SYSTEM_VNCONFIG_H

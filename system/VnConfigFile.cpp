@@ -19,7 +19,9 @@ namespace {
 constexpr std::int64_t kStringCost = sizeof(VnString) + VnString::kBlockOverhead;
 constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
-// What looking a reference up is taken to cost in an expansion, beside the text it scans.
+// What finding a section and handing it a parent's options is taken to cost, beside the copies.
+constexpr std::int64_t kInheritCost = 64;
+// What looking a reference up is taken to cost in an expansion, beside the text it reads.
 constexpr std::int64_t kReferenceCost = 64;
 
 std::int64_t stringCost(std::int64_t length) {
@@ -107,13 +109,11 @@ public:
         if (_at >= _n) return false;
         const int start = _at;
         if (isBlank(_s[_at])) {
-            while (_at < _n && isBlank(_s[_at]))
-                ++_at;
+            _at += static_cast<int>(std::strspn(_s + _at, kBlanks));
         } else if (isSingle(_s[_at])) {
             ++_at;
         } else {
-            while (_at < _n && !isBlank(_s[_at]) && !isSingle(_s[_at]))
-                ++_at;
+            skipWord();
         }
         token.data = _s + start;
         token.length = _at - start;
@@ -123,8 +123,20 @@ public:
     void seek(int at) { _at = at; }
 
 private:
+    static constexpr const char* kBlanks = " \t\r";
+    static constexpr const char* kWordEnds = " \t\r.{}\\$";  // the blanks and single characters
     static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
     static bool isSingle(char c) { return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$'; }
+
+    // To the next blank or single character. The text is NUL-terminated; strcspn also stops at
+    // a NUL within it, which belongs to the word.
+    void skipWord() {
+        for (;;) {
+            _at += static_cast<int>(std::strcspn(_s + _at, kWordEnds));
+            if (_at >= _n || _s[_at] != '\0') return;
+            ++_at;
+        }
+    }
 
     const char* _s;
     int _n;
@@ -132,34 +144,38 @@ private:
 };
 
 // The state of the expansion of one value: the references under way, and what may still be
-// scanned and made, by this value and by all the values of its parse together (shared).
+// made, by this value and by all the values of its parse together (shared). Every byte the
+// value receives is charged to both, and so is every reference read (kReferenceCost and its
+// own text), so a value never passes its allowance nor the values of a parse the shared one.
 class VnConfigFile::Expansion {
 public:
     // label names the value in the warning ("section.key"); it may be empty.
     Expansion(std::int64_t allowance, std::int64_t& shared, const VnString& label)
         : _left(allowance), _shared(shared), _label(label) {}
 
-    // Scanning costs its length, whether or not anything is left.
-    void scan(std::int64_t length) {
-        _left -= length;
-        _shared -= length;
-    }
-    // True while something is left; the first time nothing is, warns once.
-    bool left() {
-        if (_left > 0 && _shared > 0) return true;
-        if (!_warned) {
+    // Charges cost when both allowances hold it; else warns, the first time, and from then on
+    // charges and appends nothing: the rest of the value stays empty.
+    bool charge(std::int64_t cost) {
+        if (!_cut && cost <= _left && cost <= _shared) {
+            _left -= cost;
+            _shared -= cost;
+            return true;
+        }
+        if (!_cut) {
             std::cerr << "WARNING: " << _label << (_label.length() ? " " : "")
                       << "references expand too far... leaving the rest empty." << std::endl;
         }
-        _warned = true;
+        _cut = true;
         return false;
     }
-    // Appends text when something is left, at the cost of its length.
-    void append(VnString& out, const VnString& text) {
-        if (!left()) return;
-        scan(text.length());
-        out += text;
+    bool cut() const { return _cut; }
+    // Appends length bytes of data when they are charged.
+    bool append(VnString& out, const char* data, int length) {
+        if (!charge(length)) return false;
+        out.append(data, length);
+        return true;
     }
+    bool append(VnString& out, const VnString& text) { return append(out, text.value(), text.length()); }
     // 1 when the value of key in section may be followed: not under way, not too deep.
     bool open(const VnConfig* section, const VnString& key) const {
         if (_open.size() >= static_cast<std::size_t>(kMaxDepth)) return false;
@@ -176,7 +192,7 @@ private:
     std::int64_t _left;
     std::int64_t& _shared;
     VnString _label;
-    bool _warned = false;
+    bool _cut = false;
 };
 
 // ---- Parsing ----------------------------------------------------------------------------
@@ -216,6 +232,7 @@ private:
 
     bool header();
     bool parents(const VnString& headerText);
+    bool inherit(const VnConfig& parent);
     bool statement();
     void value(VnString& out);
     bool store(VnConfig* section, const VnString& key, const VnString& value);
@@ -260,12 +277,22 @@ bool VnConfigFile::Parser::parents(const VnString& headerText) {
                       << std::endl;
             continue;
         }
-        const std::int64_t cost = optionsCost(*parent);
-        for (int i = 0; i < _current.length(); ++i) {
-            VnConfig* child = section(*_current.get(i));
-            if (!child || !_budget.spend(cost)) return false;
-            child->inherit(*parent);
-        }
+        if (!inherit(*parent)) return false;
+    }
+    return true;
+}
+
+// Copies the options of parent into every current section. Each copy is charged what the
+// option takes in memory, also where it replaces an equal one, and each section at least
+// kInheritCost, so that naming a parent again and again costs as much as it works. Without a
+// current section nothing is copied or counted.
+bool VnConfigFile::Parser::inherit(const VnConfig& parent) {
+    if (_current.length() == 0) return true;
+    const std::int64_t cost = kInheritCost + optionsCost(parent);
+    for (int i = 0; i < _current.length(); ++i) {
+        VnConfig* child = section(*_current.get(i));
+        if (!child || !_budget.spend(cost)) return false;
+        child->inherit(parent);
     }
     return true;
 }
@@ -306,11 +333,8 @@ void VnConfigFile::Parser::value(VnString& out) {
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
     const VnString local = value.haschar('$') ? _localvalue(section->name(), value) : value;
-    // A value that replaces another costs only what it adds.
-    const std::int64_t cost = section->exists(key)
-                                  ? std::max<std::int64_t>(0, stringCost(local.length()) -
-                                                                  stringCost(section->option(key).length()))
-                                  : optionCost(key, local);
+    // A value that replaces another costs what its copy takes, though it adds less.
+    const std::int64_t cost = section->exists(key) ? stringCost(local.length()) : optionCost(key, local);
     if (!_budget.spend(cost)) return false;
     section->option(key, local);
     return true;
@@ -468,25 +492,25 @@ void VnConfigFile::expandSections(const std::vector<VnConfig*>& made, std::int64
     }
 }
 
+// Stops where the expansion is cut, so that no text past that point is read.
 void VnConfigFile::expandInto(VnString& out, const VnString& current, const VnString& self,
                               const VnString& text, Expansion& expansion) const {
-    expansion.scan(text.length());
     ValueScanner scan(text);
     ValueScanner::Token token;
     while (scan.next(token)) {
-        if (!token.is('$')) {
-            out.append(token.data, token.length);
-        } else if (!reference(out, current, self, scan, expansion)) {
-            return;
-        }
+        const bool more = token.is('$') ? reference(out, current, self, scan, expansion)
+                                        : expansion.append(out, token.data, token.length);
+        if (!more) return;
     }
 }
 
 // "$" name, or "$" section "." key, each optionally between "{" and "}". A name that is no
-// section before a "." is dropped with the "$" and the "{", the "." copied as text.
+// section before a "." is dropped with the "$" and the "{", the "." copied as text. The text
+// read and the look-up are charged before anything is appended.
 bool VnConfigFile::reference(VnString& out, const VnString& current, const VnString& self, ValueScanner& scan,
                              Expansion& expansion) const {
-    expansion.scan(kReferenceCost);
+    const int start = scan.at();
+    const auto charge = [&] { return expansion.charge(kReferenceCost + scan.at() - start); };
     ValueScanner::Token token;
     if (!scan.next(token)) return false;
     const bool braced = token.is('{');
@@ -498,9 +522,10 @@ bool VnConfigFile::reference(VnString& out, const VnString& current, const VnStr
         const VnConfig* section = config(name);
         if (!section) {
             scan.seek(afterName);
-            return true;
+            return charge();
         }
         const VnString key = scan.next(token) ? token.text() : VnString("");
+        if (!charge()) return false;
         if (key == VnString("_")) {
             expansion.append(out, name);
         } else {
@@ -508,6 +533,7 @@ bool VnConfigFile::reference(VnString& out, const VnString& current, const VnStr
         }
     } else {
         scan.seek(afterName);
+        if (!charge()) return false;
         if (name == VnString("_")) {
             expansion.append(out, current);
         } else if (const VnConfig* section = config(current)) {
@@ -516,12 +542,12 @@ bool VnConfigFile::reference(VnString& out, const VnString& current, const VnStr
     }
     const int afterReference = scan.at();
     if (braced && !(scan.next(token) && token.is('}'))) scan.seek(afterReference);
-    return true;
+    return !expansion.cut();
 }
 
 void VnConfigFile::follow(VnString& out, const VnString& current, const VnConfig& section,
                           const VnString& name, const VnString& key, Expansion& expansion) const {
-    if (!section.exists(key) || !expansion.open(&section, key) || !expansion.left()) return;
+    if (!section.exists(key) || !expansion.open(&section, key)) return;
     expansion.enter(&section, key);
     expandInto(out, current, name, section.option(key), expansion);
     expansion.leave();

@@ -32,10 +32,13 @@
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
 // not read; the tokens are made one at a time as the reading goes; a header yields at most
 // kMaxHeaderSections sections; one parse stores sections, options and inherited copies up to
-// the memory they take (see parseAllowance), and stops reading there with a warning. Each value
-// has an allowance of its own for what its references scan and produce (see
-// expansionAllowance), and the values of one parse at most kMaxExpansion together; the
-// references beyond it give the empty text, with a warning that names the section and key.
+// the memory they take (see parseAllowance), and stops reading there with a warning. Each copy
+// counts in full, also where it replaces an equal one: a stored value as its string, an
+// inherited option as a new option; so the stores of one parse are bounded too. Each value
+// has an allowance of its own for the text it receives and the references it reads (see
+// expansionAllowance), and the values of one parse at most kMaxExpansion together; where the
+// next text or reference would pass either, the rest of the value stays empty, with a warning
+// that names the section and key.
 class VnConfigFile : public VnBase {
 public:
     static constexpr int kMaxDepth = 64;
@@ -85,8 +88,8 @@ public:
     // How many bytes of memory one parse of a text of that length may store: 16 for every byte
     // of text, at least 128 MiB and at most 1 GiB.
     static std::int64_t parseAllowance(std::int64_t length);
-    // How many bytes the references of one value may scan and produce (each reference counting
-    // 64 more): 1 MiB, and 64 for every unit of size (what the parse stored, or the text
+    // How many bytes one value may receive, each reference it reads counting its own text and
+    // 64 more: 1 MiB, and 64 for every unit of size (what the parse stored, or the text
     // expanded), at most 64 MiB.
     static std::int64_t expansionAllowance(std::int64_t size);
 

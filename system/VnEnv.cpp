@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -20,12 +21,18 @@
 #include <thread>
 #include <vector>
 
+#include "base/VnDebug.h"
+#include "job/VnLog.h"
+
 extern char** environ;
 
 namespace {
 
 // The most output of su that a capture reads; a real environment is far smaller.
 constexpr std::size_t kMaxCapture = 16 * 1024 * 1024;
+// The most memory that the variables of one capture may take, as itemsCost counts it: four
+// times the output read, whose shortest lines would otherwise cost some fifty times their size.
+constexpr std::int64_t kMaxCaptureCost = 4 * std::int64_t(kMaxCapture);
 // The marker line that su's command prints right before the environment.
 constexpr char kStartMarker[] = "__VNSTART__";
 constexpr int kCwdBuffer = 10240;
@@ -34,6 +41,50 @@ constexpr int kCwdBuffer = 10240;
 int indexOf(const char* text, int from, int length, char c) {
     const void* found = std::memchr(text + from, c, static_cast<std::size_t>(length - from));
     return found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
+}
+
+// Calls visit(name, nameLength, value, valueLength) for each item of the text form: a name up
+// to the next "=" and a value up to the next line feed, until an empty name.
+template <class Visit>
+void eachItem(const char* text, int length, Visit visit) {
+    for (int pos = 0; pos < length;) {
+        const int equals = indexOf(text, pos, length, '=');
+        if (equals == pos) return;  // an empty name ends the text
+        const int valueStart = equals < length ? equals + 1 : length;
+        const int end = indexOf(text, valueStart, length, '\n');
+        visit(text + pos, equals - pos, text + valueStart, end - valueStart);
+        pos = end + 1;
+    }
+}
+
+// What a string of length bytes takes in a list of variables: its object with the allocator's
+// overhead, its heap buffer, and three slots, as a growing list holds its old and its new slot
+// array at once.
+std::int64_t listedStringCost(int length) {
+    return std::int64_t(sizeof(VnString)) + VnString::kBlockOverhead + 3 * std::int64_t(sizeof(VnString*)) +
+           VnString::heapCost(length);
+}
+
+// The memory that the items of the text form take as variables. Every item counts as one, the
+// mask, the directory and the mounts too, so the sum stands for whatever reading them makes.
+std::int64_t itemsCost(const char* text, int length) {
+    std::int64_t cost = 0;
+    eachItem(text, length, [&cost](const char*, int nameLength, const char*, int valueLength) {
+        cost += listedStringCost(nameLength) + listedStringCost(valueLength);
+    });
+    return cost;
+}
+
+// True when the variables of the captured text fit kMaxCaptureCost; else the debug log says
+// that nothing of the user's environment is added.
+bool captureFits(const VnString& user, const char* text, int length) {
+    if (itemsCost(text, length) <= kMaxCaptureCost) return true;
+    VnDebug& log = vn_debug_obj();
+    log.lock();
+    log.mark() << "ERROR: environment of user " << _vn_log_blanked(user, "\r\n")
+               << " too large to capture; nothing added.\n";
+    log.unlock();
+    return false;
 }
 
 // Hands a new copy of text to the list, which owns it from then on.
@@ -305,15 +356,9 @@ void VnEnv::readItem(const VnString& key, const VnString& value, bool& maskSeen,
 void VnEnv::readText(const char* text, int length) {
     bool maskSeen = false;
     bool cwdSeen = false;
-    for (int pos = 0; pos < length;) {
-        const int equals = indexOf(text, pos, length, '=');
-        if (equals == pos) return;  // an empty name ends the text
-        const int valueStart = equals < length ? equals + 1 : length;
-        const int end = indexOf(text, valueStart, length, '\n');
-        readItem(VnString(text + pos, equals - pos), VnString(text + valueStart, end - valueStart), maskSeen,
-                 cwdSeen);
-        pos = end + 1;
-    }
+    eachItem(text, length, [&](const char* name, int nameLength, const char* value, int valueLength) {
+        readItem(VnString(name, nameLength), VnString(value, valueLength), maskSeen, cwdSeen);
+    });
 }
 
 void VnEnv::revert(const VnString& text) {
@@ -358,7 +403,10 @@ void VnEnv::setToEnv(const VnString& user) {
     close(readEnd);
     if (!whole) killGroup(child);  // su and all it started may still run; nothing more is read
     const int start = whole ? afterMarker(output) : -1;
-    if (start >= 0) readText(output.data() + start, static_cast<int>(output.size()) - start);
+    if (start < 0) return;
+    const char* text = output.data() + start;
+    const int length = static_cast<int>(output.size()) - start;
+    if (captureFits(user, text, length)) readText(text, length);
 }
 
 void VnEnv::captureTimeout(int milliseconds) {

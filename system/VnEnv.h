@@ -78,8 +78,10 @@ public:
     // own. Adds nothing when su does not print the marker (an unknown user, a name that
     // begins with "-" or holds a zero byte, output over 16 MiB), or when su has not ended and
     // closed its output within captureTimeout(): the whole process group is then killed and
-    // su reaped. When su cannot be started at all, captures the running process with
-    // setToEnv() instead.
+    // su reaped. Adds nothing either, and says so in the debug log, when the items read would
+    // take more than 64 MiB of memory as variables: each item counts its name and its value,
+    // each as a string object, its heap buffer and three list slots. When su cannot be started
+    // at all, captures the running process with setToEnv() instead.
     void setToEnv(const VnString& user);
     // Milliseconds that one capture of a user's environment may take, for the whole process;
     // 30000 unless set. A value below 0 counts as 0.

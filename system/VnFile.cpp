@@ -1,5 +1,6 @@
 #include "system/VnFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -7,62 +8,32 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <new>
+
+#include "system/VnSafeOpen.h"
 
 int VnFile::_file_unique = 0;
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+constexpr int kCreate = O_WRONLY | O_CREAT;
 
-FileHandle openFile(const VnString& path, const char* mode) {
-    return FileHandle(std::fopen(path.value(), mode));
-}
-
-// Opens an existing regular file for reading; null for anything else.
-FileHandle openRegular(const VnString& path) {
-    if (!VnFile::exists(path)) return nullptr;
-    return openFile(path, "rb");
-}
-
-// Whether a string that holds `held` bytes can take the rest of an open regular file from
-// offset `from` on. A file of 2 GiB or more cannot be held at all.
-bool fits(std::FILE* file, std::int64_t from, std::int64_t held) {
+// Appends to out the rest of the regular file at path from offset pos: the bytes appended, or
+// -1 when the path is not a regular file or does not open, when the rest cannot be held with
+// what out holds and held bytes more (2 GiB or more in all; not read at all then), or when
+// reading fails or memory runs out.
+std::int64_t readRest(const VnString& path, std::int64_t pos, std::int64_t held, VnString& out) {
+    const VnFd file = vn_open_named(path, O_RDONLY);
     struct stat status;
-    if (fstat(fileno(file), &status) != 0) return false;
-    const std::int64_t rest = std::max<std::int64_t>(std::int64_t(status.st_size) - from, 0);
-    return held + rest < INT_MAX;
+    if (!file.valid() || fstat(file.get(), &status) != 0) return -1;
+    const std::int64_t room = INT_MAX - 1 - held - out.length();
+    if (std::int64_t(status.st_size) - pos > room) return -1;
+    return vn_read_fd(file.get(), pos, room, out);
 }
 
-// Reads in blocks of up to 1024 bytes until the end of the file is seen or a
-// block comes back with 1022 bytes or fewer. Every read of a regular file but
-// the last returns a full block, so the file is read whole. False, with `out`
-// left partly filled, for a file that cannot be held or memory that runs out.
-bool readBlocks(std::FILE* file, VnString& out) {
-    if (!fits(file, 0, out.length())) return false;
-    char block[1024];
-    try {
-        while (!std::feof(file)) {
-            const std::size_t count = std::fread(block, 1, sizeof block, file);
-            out.append(block, static_cast<int>(count));
-            if (count <= 1022) break;
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-void writeAll(const VnString& path, const char* mode, const VnString& text) {
-    FileHandle file = openFile(path, mode);
-    if (!file) return;
-    std::fwrite(text.value(), 1, static_cast<std::size_t>(text.length()), file.get());
-    std::fflush(file.get());
+void writeAll(const VnString& path, int flags, const VnString& text) {
+    const VnFd file = vn_open_named(path, kCreate | flags);
+    if (file.valid()) vn_write_fd(file.get(), text);
 }
 
 // Position of the last "/" in path, or -1.
@@ -92,10 +63,8 @@ VnString VnFile::typeXML() {
 }
 
 void VnFile::read(const VnString& path) {
-    FileHandle file = openRegular(path);
-    if (!file) return;
     VnString contents;
-    if (!readBlocks(file.get(), contents)) return;
+    if (readRest(path, 0, 0, contents) < 0) return;
     _data = contents;
     _name = filename(path);
     _source = path;
@@ -130,13 +99,13 @@ int VnFile::exists(const VnString& path) {
 }
 
 int VnFile::touch(const VnString& path) {
-    if (!exists(path)) openFile(path, "w");  // closed again at once
+    if (!exists(path)) vn_open_named(path, kCreate);  // closed again at once
     utime(path.value(), nullptr);
     return exists(path);
 }
 
 int VnFile::writable(const VnString& path) {
-    return openFile(path, "a") ? 1 : 0;
+    return vn_open_named(path, kCreate | O_APPEND).valid() ? 1 : 0;
 }
 
 long VnFile::modified(const VnString& path) {
@@ -159,36 +128,29 @@ int VnFile::clearhidden(const VnString&) {
 
 VnString VnFile::load(const VnString& path) {
     VnString contents;
-    FileHandle file = openRegular(path);
-    if (file && !readBlocks(file.get(), contents)) return VnString();
+    if (readRest(path, 0, 0, contents) < 0) return VnString();
     return contents;
 }
 
 void VnFile::save(const VnString& path, const VnString& text) {
-    writeAll(path, "wb", text);
+    writeAll(path, O_TRUNC, text);
 }
 
 void VnFile::append(const VnString& path, const VnString& text) {
-    writeAll(path, "ab", text);
+    writeAll(path, O_APPEND, text);
 }
 
 int VnFile::loadpos(const VnString& path, int pos, VnString& out) {
-    FileHandle file = openRegular(path);
-    if (!file) return -1;
     const std::int64_t start = pos < 0 ? 0 : pos;
-    if (!fits(file.get(), start, out.length())) return -1;
-    if (std::fseek(file.get(), static_cast<long>(start), SEEK_SET) != 0) return -1;
-    VnString rest;
-    char block[1024];
-    std::size_t count;
     try {
-        while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
-            rest.append(block, static_cast<int>(count));
+        // Read aside, so that a read that fails leaves out as it was.
+        VnString rest;
+        if (readRest(path, start, out.length(), rest) < 0) return -1;
         out += rest;
+        return static_cast<int>(std::min<std::int64_t>(start + rest.length(), INT_MAX));
     } catch (const std::bad_alloc&) {
-        return -1;  // out is as it was
+        return -1;
     }
-    return static_cast<int>(std::min<std::int64_t>(start + rest.length(), INT_MAX));
 }
 
 VnString VnFile::filename(const VnString& path) {

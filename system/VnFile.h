@@ -12,7 +12,9 @@
 // messages.
 //
 // The static helpers are the library's file services. None of them writes a
-// message: each answers with a result value or an empty text.
+// message: each answers with a result value or an empty text. Paths are taken
+// as given, links followed; only a regular file is read or written, and a FIFO
+// or a device in a file's place is refused without waiting on it.
 class VnFile : public VnPack {
 public:
     VnFile();
@@ -42,7 +44,8 @@ public:
     // Creates a missing file empty, then stamps its access and modification
     // times with the current time. 1 when the file exists afterwards, else 0.
     static int touch(const VnString& path);
-    // 1 when the file opens for appending (a missing file is created), else 0.
+    // 1 when the file opens for appending as a regular file (a missing file is
+    // created), else 0.
     static int writable(const VnString& path);
     // Modification time in seconds since 1970-01-01 00:00 UTC; 0 when the
     // status cannot be read.
@@ -57,9 +60,11 @@ public:
     // open, or is too large to hold (2 GiB or more). Every byte value is kept.
     static VnString load(const VnString& path);
     // Replaces the file's contents by the bytes of text (the file is created
-    // when missing). Does nothing when the file cannot be opened.
+    // when missing). Does nothing when the file cannot be opened or is not a
+    // regular file.
     static void save(const VnString& path, const VnString& text);
-    // Adds the bytes of text at the end of the file (created when missing).
+    // Adds the bytes of text at the end of the file (created when missing);
+    // like save, does nothing when it cannot be opened as a regular file.
     static void append(const VnString& path, const VnString& text);
     // Appends to out the bytes from offset pos (0 when negative) to the end
     // of the file. Returns the offset just past the last byte read, or -1

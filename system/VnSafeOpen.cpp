@@ -29,6 +29,13 @@ VnFd keepIf(int fd, mode_t kind) {
     return kept;
 }
 
+// Whether the open file has no name but the one it was opened by. A second hard link may have
+// been made from the name of a file elsewhere, which the opener must not change.
+bool soleName(int fd) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && status.st_nlink == 1;
+}
+
 // The base of a walk, as the caller named it.
 VnFd openBase(const VnString& base) {
     const char* path = base.length() == 0 ? "/" : base.value();
@@ -76,8 +83,15 @@ VnFd vn_make_dir_at(int dir, const char* name, int mode, bool* made) {
     return opened;
 }
 
+// A file opened for writing is emptied (O_TRUNC) only once it is known to have no other name.
 VnFd vn_open_file_at(int dir, const char* name, int flags, int mode) {
-    return keepIf(openat(dir, name, flags | kFileFlags, static_cast<mode_t>(mode)), S_IFREG);
+    const bool writes = (flags & O_ACCMODE) != O_RDONLY || (flags & O_TRUNC);
+    VnFd file =
+        keepIf(openat(dir, name, (flags & ~O_TRUNC) | kFileFlags, static_cast<mode_t>(mode)), S_IFREG);
+    if (!writes || !file.valid()) return file;
+    if (!soleName(file.get())) return VnFd();
+    if ((flags & O_TRUNC) && ftruncate(file.get(), 0) != 0) return VnFd();
+    return file;
 }
 
 VnFd vn_open_dir_below(const VnString& base, const VnString* names, int count, bool make, int mode) {
@@ -109,6 +123,34 @@ std::vector<std::string> vn_dir_names(VnFd dir) {
     return names;
 }
 
+namespace {
+
+// Appends the bytes of fd from its current offset on to out, at most max of them: their number,
+// or -1 when reading fails or out cannot hold them (out then holds part of them).
+std::int64_t appendRead(int fd, std::int64_t max, VnString& out) {
+    std::int64_t total = 0;
+    char block[65536];
+    try {
+        while (total < max) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
+            const ssize_t got = read(fd, block, want);
+            if (got == 0) break;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return -1;
+            }
+            out.append(block, static_cast<int>(got));
+            total += got;
+        }
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return total;
+}
+
+}  // namespace
+
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
     if (pos < 0) pos = 0;
     struct stat status;
@@ -116,29 +158,21 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
     const std::int64_t rest = std::min<std::int64_t>(std::max<std::int64_t>(status.st_size - pos, 0), max);
     if (out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read at all
     if (lseek(fd, pos, SEEK_SET) < 0) return -1;
-    const int before = out.length();
-    std::int64_t total = 0;
-    bool failed = false;
-    char block[65536];
-    try {
-        while (total < max && !failed) {
-            const std::size_t want =
-                static_cast<std::size_t>(std::min<std::int64_t>(sizeof block, max - total));
-            const ssize_t got = read(fd, block, want);
-            if (got == 0) break;
-            if (got < 0) {
-                failed = errno != EINTR;
-                continue;
-            }
-            out.append(block, static_cast<int>(got));
-            total += got;
-        }
-    } catch (const std::bad_alloc&) {
-        failed = true;
+    if (out.length() == 0) {
+        const std::int64_t got = appendRead(fd, max, out);
+        if (got < 0) out.clear();
+        return got;
     }
-    if (!failed) return total;
-    out.copy(out.value(), before);
-    return -1;
+    // Read aside, so that a read that fails leaves what out held as it was.
+    VnString read;
+    const std::int64_t got = appendRead(fd, max, read);
+    if (got < 0) return -1;
+    try {
+        out += read;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return got;
 }
 
 int vn_write_fd(int fd, const VnString& text) {
@@ -152,4 +186,35 @@ int vn_write_fd(int fd, const VnString& text) {
         left -= written;
     }
     return 1;
+}
+
+// ---- Files named by a path ---------------------------------------------------------------
+
+namespace {
+
+// Never waiting on a FIFO or a device, never taking a terminal, never left open across exec.
+constexpr int kNamedFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// The file at path when it is a regular file, its status in status.
+VnFd openNamed(const VnString& path, int flags, int mode, struct stat& status) {
+    VnFd file(open(path.value(), flags | kNamedFlags, static_cast<mode_t>(mode)));
+    if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return VnFd();
+    // Reads and writes of a regular file never wait anyway; the flag goes so that the
+    // descriptor is an ordinary one.
+    fcntl(file.get(), F_SETFL, fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
+}  // namespace
+
+VnFd vn_open_named(const VnString& path, int flags, int mode) {
+    struct stat status;
+    return openNamed(path, flags, mode, status);
+}
+
+VnFd vn_open_named_read(const VnString& path, std::int64_t max) {
+    struct stat status;
+    VnFd file = openNamed(path, O_RDONLY, 0, status);
+    if (file.valid() && status.st_size > max) return VnFd();
+    return file;
 }

@@ -12,7 +12,7 @@
 // directory that holds it, and never followed when it is a symbolic link; a directory is
 // taken only where one is asked for, and a file only when it is a regular file (checked on the
 // open descriptor, so nothing can be swapped in between). A FIFO or a device in a file's place
-// is refused without blocking.
+// is refused without blocking. A file with a second hard link may be read, never written.
 
 // A descriptor, closed with the object.
 class VnFd {
@@ -48,7 +48,9 @@ VnFd vn_open_dir_at(int dir, const char* name);
 VnFd vn_make_dir_at(int dir, const char* name, int mode, bool* made = nullptr);
 // The regular file name inside dir, opened with flags (O_RDONLY, or O_WRONLY with O_APPEND,
 // O_CREAT and the like; a file created gets mode, narrowed by the umask). Invalid for a link,
-// for anything that is not a regular file, and when it does not open.
+// for anything that is not a regular file, and when it does not open. Opened for writing (or
+// with O_TRUNC), it is also invalid when the file has more than one name (a hard link to it),
+// and then it is left as it was: O_TRUNC empties a file only once it is known to have one.
 VnFd vn_open_file_at(int dir, const char* name, int flags, int mode = 0666);
 
 // The directory reached from base through the count names, each opened with vn_open_dir_at,
@@ -71,5 +73,20 @@ std::vector<std::string> vn_dir_names(VnFd dir);
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out);
 // Writes the bytes of text to the open file. 1 when every byte was written, else 0.
 int vn_write_fd(int fd, const VnString& text);
+
+// ---- Files named by a path, as the caller gives it --------------------------------------
+// The library's general file calls follow links as any open does. What they must not do is
+// wait: a FIFO, a device or a directory may stand in a file's place, even swapped in after a
+// look at the path, so the open never blocks and the file is judged on the open descriptor.
+
+// The file at path opened with flags (O_RDONLY, or O_WRONLY with O_CREAT, O_TRUNC, O_APPEND and
+// the like; a file created gets mode, narrowed by the umask) and kept only when it is a regular
+// file. The open waits on no FIFO, never takes a terminal as the controlling one and is not
+// inherited across exec; the descriptor answered blocks again as an ordinary one does.
+// Invalid otherwise: nothing has been read or written.
+VnFd vn_open_named(const VnString& path, int flags, int mode = 0666);
+// The regular file at path opened for reading (vn_open_named) when it holds at most max bytes
+// by the size of the open file; invalid otherwise.
+VnFd vn_open_named_read(const VnString& path, std::int64_t max);
 
 #endif  // VN_SYSTEM_VNSAFEOPEN_H

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "job/VnLog.h"
 #include "system/VnFile.h"
+#include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
@@ -217,5 +219,38 @@ TEST_F(VnHistoryTest, JunkLinesStopAtTheMemoryAllowance) {
         EXPECT_EQ(none.length(), 0);
         EXPECT_EQ(logMessages(debug),
                   std::vector<std::string>{"ERROR: history file " + jobFile(5) + " cut short."});
+    });
+}
+
+// A history file of 2 GiB or more is not read at all, however little of it is on disk, and the
+// debug log says so; one byte less is read as usual (here its junk lines stop the reading at the
+// memory allowance, as the debug log says too). A file that fits is read whole and silently.
+TEST_F(VnHistoryTest, FilesOf2GiBOrMoreAreNotRead) {
+    std::string junk;
+    for (int i = 0; i < (512 << 10); ++i)
+        junk += "x\n";
+    const long long sizes[] = {2ll << 30, 4ll << 30, (2ll << 30) - 1};
+    for (int i = 0; i < 3; ++i) {
+        VnLog::jobbuilddir(base(), 6 + i);
+        spit(jobFile(6 + i), i == 1 ? "" : junk);
+        ASSERT_EQ(truncate(jobFile(6 + i).c_str(), sizes[i]), 0);  // sparse: no disk taken
+    }
+    VnLog::jobbuilddir(base(), 5);
+    spit(jobFile(5), "[T]\t1\tjob\t5\t-1\ta\n[T]\t2\tsubjob\t5\t1\tb\n[T]\t3\twork\t5\tf\tc");
+    const std::string debug = at("debug.log");
+    IN_CHILD({
+        vn_debug_filename(debug.c_str(), 0);
+        EXPECT_EQ(read(5), "5,-1,1,,a;5,1,2,,b;5,-1,3,f,c;");
+        const long long before = bytesReadSoFar();
+        EXPECT_EQ(read(6), "");
+        EXPECT_EQ(read(7), "");
+        VnHistoryList some;
+        VnHistory::query(base(), 8, some);
+        EXPECT_GT(some.length(), 1000);
+        EXPECT_LT(bytesReadSoFar() - before, 2ll << 20);
+        EXPECT_EQ(logMessages(debug),
+                  (std::vector<std::string>{"ERROR: history file " + jobFile(6) + " too large, not read.",
+                                            "ERROR: history file " + jobFile(7) + " too large, not read.",
+                                            "ERROR: history file " + jobFile(8) + " cut short."}));
     });
 }

@@ -237,6 +237,18 @@ TEST_F(VnLogTest, LoadingConstructorsAndPositions) {
     EXPECT_EQ(got,
               "12,3,-1,f17,,1,-1,0|got work:;12,3,-1,,,1,-1,0|t work: 1;12,0,-1,,,1,-1,0|ro;"
               "13,1,-1,,,1,-1,0|;");
+    // Without a "pos" filter, or with a negative one, the subjob's log that the work item
+    // read comes back whole for the job id as well.
+    for (const char* pos : {"", "-3"}) {
+        VnCommand whole;
+        whole.workids().push(new VnWorkId(12, "f17"));
+        whole.jobids().push(new VnJobId(12, 3));
+        if (*pos) whole.filters().push(new VnFilter("pos", pos));
+        VnLogList both;
+        both.load(base(), whole, 1);
+        ASSERT_EQ(both.length(), 2);
+        EXPECT_EQ(str(both.get(1)->data()), "got work: 17:f17 -\nout17\ngot work: 20:f20 -\nout20\n") << pos;
+    }
 }
 
 TEST_F(VnLogTest, LoadTakesTheSubjobFilesOfTheType) {

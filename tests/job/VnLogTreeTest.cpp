@@ -16,6 +16,7 @@
 #include "base/VnDebug.h"
 #include "job/VnHistory.h"
 #include "job/VnLog.h"
+#include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
@@ -172,6 +173,19 @@ TEST_F(VnLogTreeTest, RootCallsThroughAnotherUsersLinks) {
     EXPECT_EQ(outside(), untouched());
 }
 
+// Where the kernel lets anyone link to any file, a hard link planted as a job's map file is
+// read like the map it stands for, but never written: writemap leaves the file as it was.
+TEST_F(VnLogTreeTest, HardLinksAreNeverWritten) {
+    VnLog::jobbuilddir(base(), 7);
+    ASSERT_EQ(::link(at("secret").c_str(), tree("job/0/7/7.map").c_str()), 0);
+    VnLog::writemap(base(), 7, 1, 2, "frame");
+    EXPECT_EQ(VnLog::readmap(base(), 7, "frame"), 3);  // the planted line, read through the link
+    EXPECT_EQ(outside(), untouched());
+    ASSERT_EQ(unlink(tree("job/0/7/7.map").c_str()), 0);
+    VnLog::writemap(base(), 7, 1, 2, "frame");  // a map of its own is written again
+    EXPECT_EQ(VnLog::readmap(base(), 7, "frame"), 1);
+}
+
 // Two hundred names of one subjob's log, and a command naming it two hundred times: the log is
 // read once and listed once; the memory of the call stays near the size of the log.
 TEST_F(VnLogTreeTest, AliasesOfOneLogAreReadOnce) {
@@ -252,4 +266,40 @@ TEST_F(VnLogTreeTest, OneLoadReadsAtMostItsTotal) {
                   "256,256,1");
     });
     EXPECT_EQ(logMessages(debug), std::vector<std::string>(2, "ERROR: log list cut short: 1 logs left out."));
+}
+
+// Four hundred work items of one job: its map and each subjob's log are read once and gone
+// through once for all of them, as the bytes read and the bytes scanned tell. Each item gets
+// its own section; an item that the map lacks, an empty log of subjob -1.
+TEST_F(VnLogTreeTest, WorkItemsShareOneReadOfEachFile) {
+    VnLog::jobbuilddir(base(), 4);
+    std::string map, logs[3], want;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string id = std::to_string(i);
+        map += "4\t" + std::to_string(1 + i % 2) + "\t" + id + "\tf" + id + "\n";
+        if (i < 300) logs[1 + i % 2] += "got work: " + id + ":f" + id + " -\nout " + id + "\n";
+    }
+    spit(tree("job/0/4/4.map"), map);
+    spit(tree("job/0/4/4_1.out"), logs[1]);
+    spit(tree("job/0/4/4_2.out"), logs[2]);
+    VnCommand cmd;
+    for (int i = 0; i < 200; ++i) {
+        const std::string id = std::to_string(i);
+        cmd.workids().push(new VnWorkId(4, vs("f" + id)));
+        cmd.workids().push(new VnWorkId(4, vs("g" + id)));  // not in the map
+        want += std::to_string(1 + i % 2) + ":got work: " + id + ":f" + id + " -\nout " + id + "\n;-1:;";
+    }
+    cmd.workids().push(new VnWorkId(4, "f0"));  // named twice, listed once
+    const long long readBefore = bytesReadSoFar();
+    const std::int64_t scannedBefore = _vn_log_scanned();
+    VnLogList listed;
+    listed.load(base(), cmd, 1);
+    const long long read = bytesReadSoFar() - readBefore;
+    const long long files = static_cast<long long>(map.size() + logs[1].size() + logs[2].size());
+    EXPECT_EQ(_vn_log_scanned() - scannedBefore, files);
+    EXPECT_TRUE(read >= files && read < files + 4096) << read << " for " << files;
+    std::string got;
+    for (int i = 0; i < listed.length(); ++i)
+        got += std::to_string(listed.get(i)->subid()) + ":" + str(listed.get(i)->data()) + ";";
+    EXPECT_EQ(got, want);
 }

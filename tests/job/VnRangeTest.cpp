@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PeakMemory.h"
 
 namespace {
@@ -252,4 +253,33 @@ TEST(VnRange, PatternCapCountsMemory) {
         VnRange::patternsplit(0, pattern.c_str(), out, VnRange::kMaxValues, 64 << 20);
     });
     EXPECT_TRUE(grownKb > 0 && grownKb < allowedKb) << grownKb;
+}
+
+// A string that takes exactly what the cap leaves still fits; one byte less and it does not.
+TEST(VnRange, PatternCapAtItsEdge) {
+    for (const int fit : {1, 6}) {
+        for (const char* pattern : {"abc[1-1000]", "1001-2000"}) {
+            const std::int64_t each = VnRange::patternCost(4);
+            VnStringList exact, less;
+            VnRange::patternsplit(0, pattern, exact, 1000, fit * each);
+            VnRange::patternsplit(0, pattern, less, 1000, fit * each - 1);
+            EXPECT_EQ(exact.length(), fit) << pattern;
+            EXPECT_EQ(less.length(), fit - 1) << pattern;
+        }
+    }
+
+    // The default cap: 128 strings that count 4 MiB each fill its 512 MiB to the last byte, and
+    // the 129th stays out. In a child, so that their memory leaves with it.
+    EXPECT_EQ(VnRange::kMaxPatternBytes, 512LL << 20);
+    int length = 1 << 20;
+    while (VnRange::patternCost(length) > 4 << 20)
+        --length;
+    ASSERT_EQ(VnRange::patternCost(length), 4 << 20);
+    IN_CHILD({
+        const std::string prefix(length - 3, 'x');
+        VnStringList out;
+        VnRange::patternsplit(0, (prefix + "[001-200]").c_str(), out);
+        ASSERT_EQ(out.length(), 128);
+        EXPECT_EQ(strings(out).back(), prefix + "128");
+    });
 }

@@ -11,6 +11,7 @@
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
 #include "base/VnStringHash.h"
+#include "base/VnStringList.h"
 #include "base/VnTypes.h"
 #include "job/VnJobId.h"
 #include "net/VnRegistry.h"
@@ -108,4 +109,43 @@ TEST(VnReadCharge, ReadsChargeWhatTheyAllocate) {
     EXPECT_EQ(hash.charged, hash.cost());
     EXPECT_EQ(intHash.charged, intHash.cost());
     EXPECT_GT(list.made.blocks + hash.made.blocks + intHash.made.blocks, 8000u);
+}
+
+// The XML reader charges exactly what it allocates as well: the tree it parses the document into
+// (nodes, their text buffers and name tables, keys too long to sit inside their string, the
+// exact keys that a name ending in a digit switches a node to, the reader's stack), the objects
+// made from the tree, the texts that strings copy and those that numbers are read from. The
+// parser's own memory is no part of it (malloc, not counted here).
+TEST(VnReadCharge, XmlReadsChargeTheTreeAndWhatTheyMake) {
+    std::string items, pairs, numbers;
+    for (int i = 0; i < 500; ++i) {
+        const std::string key = "key" + std::to_string(i);
+        items += "<item>" + (i % 2 ? key : "a text of more than 23 bytes " + key) + "</item>\n";
+        pairs += "<key>" + key + "</key><element>" + "<object type = 'job_id'><id>" + std::to_string(i) +
+                 "</id></object>" + "</element>\n";
+        numbers += "<key>a key of more than 23 bytes " + key + "</key><element>000000000000000000000000" +
+                   std::to_string(i) + "</element>\n";
+    }
+    const std::string others =
+        "<item1>x</item1><an_element_name_longer_than_15_bytes>y</an_element_name_longer_than_15_bytes>";
+    std::string stringsText = "<pack>" + objectXML("string_list", items + others) + "</pack>";
+    std::string idsText = "<pack>" + objectXML("job_id_hash", pairs) + "</pack>";
+    std::string numbersText = "<pack>" + objectXML("int_hash", numbers) + "</pack>";
+    VnStringList strings;
+    VnJobIdHash ids;
+    VnIntHash ints;
+    auto read = [](VnPack& target, std::string& text) {
+        EXPECT_EQ(target.unpackXML(&text[0], int(text.size())), 0);
+    };
+    const Costs list = costOf([&] { read(strings, stringsText); });
+    const Costs hash = costOf([&] { read(ids, idsText); });
+    const Costs intHash = costOf([&] { read(ints, numbersText); });
+    EXPECT_EQ(strings.length() + ids.length(), 1000);
+    EXPECT_EQ(ids.get("key7")->id(), 7);
+    EXPECT_STREQ(strings.get(498)->value(), "a text of more than 23 bytes key498");
+    EXPECT_EQ(ints.get("a key of more than 23 bytes key499"), 499);
+    EXPECT_EQ(list.charged, list.cost());
+    EXPECT_EQ(hash.charged, hash.cost());
+    EXPECT_EQ(intHash.charged, intHash.cost());
+    EXPECT_GT(list.made.blocks + hash.made.blocks + intHash.made.blocks, 5000u);
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <memory>
@@ -15,7 +16,42 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
+// Every allocation of this program is counted, so that a test can count the copies a parse makes.
 namespace {
+long allocations = 0;
+}  // namespace
+
+void* testAllocate(std::size_t n) noexcept {
+    ++allocations;
+    return std::malloc(n ? n : 1);
+}
+
+#include "tests/support/ReplacedNew.h"
+
+namespace {
+
+// The allocations made while body runs.
+template <class Body>
+long allocationsDuring(Body body) {
+    const long before = allocations;
+    body();
+    return allocations - before;
+}
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// "[name]" and the options k0 ... k<count - 1>, each set to value.
+std::string sectionOf(const std::string& name, int count, const std::string& value = "1") {
+    std::string text = "[" + name + "]\n";
+    for (int i = 0; i < count; ++i)
+        text += "k" + std::to_string(i) + " = " + value + "\n";
+    return text;
+}
 
 using Strings = std::vector<std::string>;
 
@@ -340,4 +376,70 @@ TEST(VnConfigFile, TokensAsTheParseReadsThem) {
         EXPECT_LT(peakBytes() - before, 4L << 20);
         EXPECT_EQ(section(file, "s"), "k=v;");
     });
+}
+
+// Every option an inheritance or a statement stores is charged, also where it replaces an equal
+// one, so that naming a parent or a section again and again stops at the allowance; naming
+// parents for no section reads no option. Long values make each copy cost much, so that the
+// allowance is reached in a few copies.
+TEST_F(VnConfigFileOnDisk, RepeatedCopiesAreCharged) {
+    const std::string value(1000, 'v');
+    const std::string parent = sectionOf("p", 1000, value);
+    std::unique_ptr<VnConfigFile> f;
+    const long unused =
+        allocationsDuring([&] { f = parsed(parent + "[] :" + repeated(" p", 3000) + "\n[q]\nk = 1"); });
+    EXPECT_LT(unused, 20000);  // 3,000,000 before: the 1,000 options read for each name
+    EXPECT_EQ(section(*f, "q"), "k=1;");
+
+    const std::string warning = "WARNING: configuration text too large... skipping the rest.\n";
+    const std::string path = at("repeated.conf");
+    spit(path, parent + "[c] :" + repeated(" p", 3000) + "\n[q]\nk = 1\n");
+    VnConfigFile file;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(file.load(path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), warning);
+    EXPECT_EQ(section(file, "c"), section(file, "p"));
+    EXPECT_EQ(file.config("q"), nullptr);
+
+    // A statement stores into each section of its header, each store charged: the parse stops
+    // before half of the 400 statements (the allowance holds about 30 of them).
+    const std::string header = "[a[1-1000]]\n", statement = "k = " + value + "\n";
+    const long perStatement = allocationsDuring([&] { parsed(header + statement + statement); }) -
+                              allocationsDuring([&] { parsed(header + statement); });
+    spit(path, header + repeated(statement, 400) + "[q]\n");
+    testing::internal::CaptureStderr();
+    const long stored = allocationsDuring([&] { EXPECT_EQ(file.load(path.c_str()), 0); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), warning);
+    EXPECT_GT(perStatement, 1000);
+    EXPECT_LT(stored, 200 * perStatement);
+    EXPECT_EQ(section(file, "a1000"), "k=" + value + ";");
+    EXPECT_EQ(file.config("q"), nullptr);
+}
+
+// Every byte a value receives counts against its allowance and the shared one, text copied
+// from values expanded before included: each t<i> holds three copies of t<i-1>, which is
+// expanded first.
+TEST(VnConfigFile, ExpansionCapsHold) {
+    std::string text = sectionOf("pad", 5000);  // stores more than a MiB: each value may take 64 MiB
+    for (int i = 15; i > 0; --i) {
+        const std::string copy = "$t" + std::to_string(i - 1) + ".v";
+        text += "[t" + std::to_string(i) + "]\nv = \"" + copy + copy + copy + "\"\n";
+    }
+    text += "[t0]\nv = " + std::string(533, 'x') + "\n";
+    testing::internal::CaptureStderr();
+    auto f = parsed(text);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              cutWarning("t11.v") + cutWarning("t12.v") + cutWarning("t13.v") + cutWarning("t14.v"));
+    const std::int64_t valueCap = VnConfigFile::expansionAllowance(1LL << 40);
+    EXPECT_EQ(valueCap, 64 << 20);
+    std::int64_t total = 0, whole = 533;
+    for (int i = 0; i <= 15; ++i) {
+        const std::int64_t length = f->config(("t" + std::to_string(i)).c_str())->option("v").length();
+        const std::int64_t expected = i <= 10 ? whole : i <= 13 ? 2 * 533 * 59049 : 0;
+        EXPECT_EQ(length, expected) << i;  // t11 to t13 hold two copies; the shared allowance ends at t14
+        EXPECT_LE(length, valueCap);
+        total += length;
+        whole *= 3;
+    }
+    EXPECT_LE(total, VnConfigFile::kMaxExpansion);
 }

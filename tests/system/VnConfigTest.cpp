@@ -3,12 +3,33 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <string>
 
+#include "system/VnConfigFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
+
+namespace {
+
+long allocations = 0;       // made so far
+long allocationsLeft = -1;  // before one fails; -1 while none is to fail
+
+}  // namespace
+
+void* testAllocate(std::size_t n) noexcept {
+    ++allocations;
+    if (allocationsLeft == 0) {
+        allocationsLeft = -1;
+        return nullptr;
+    }
+    if (allocationsLeft > 0) --allocationsLeft;
+    return std::malloc(n ? n : 1);
+}
+
+#include "tests/support/ReplacedNew.h"
 
 namespace {
 
@@ -131,6 +152,35 @@ TEST_F(VnConfigFileTest, LoadAndLoadTemplate) {
 
     spit(at("tmpl"), "# t\nmine = 1\n");
     EXPECT_EQ(str(c.loadtemplate(VnString(at("tmpl").c_str()))).substr(0, 15), "# t\nmine = kept");
+}
+
+// A read that runs out of memory answers failure, whichever of its allocations fails, and so do
+// the loads of flat and sectioned files that make it.
+TEST_F(VnConfigFileTest, ReadThatFailsToAllocateAnswersFailure) {
+    std::string text;
+    for (int i = 0; text.size() < 300000; ++i)
+        text += "key" + std::to_string(i) + " = value\n";
+    spit(at("vn.conf"), text);
+    const VnString path(at("vn.conf").c_str());
+    VnString whole("");
+    const long before = allocations;
+    ASSERT_EQ(vn_config_read_file(path, whole), 1);
+    const long made = allocations - before;
+    EXPECT_EQ(whole.length(), int(text.size()));
+    ASSERT_GE(made, 2);  // the text grows at least once
+    for (long k = 0; k < made; ++k) {
+        VnString partial("");
+        VnConfig flat;
+        VnConfigFile sections;
+        allocationsLeft = k;
+        const int read = vn_config_read_file(path, partial);
+        allocationsLeft = k;
+        const int loaded = flat.load(path);
+        allocationsLeft = k;
+        const int loadedSections = sections.load(path);
+        allocationsLeft = -1;
+        EXPECT_EQ(read + loaded + flat.valid() + loadedSections, 0) << k;
+    }
 }
 
 TEST(VnConfigTest, OptionsCopiesAndDisplay) {

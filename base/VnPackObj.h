@@ -8,6 +8,7 @@
 
 #include "base/VnBase.h"
 #include "base/VnBaseList.h"
+#include "base/VnChargedAllocator.h"
 #include "base/VnPack.h"
 #include "base/VnPackNames.h"
 #include "base/VnString.h"
@@ -29,33 +30,9 @@ inline std::string_view vnKeyView(const VnString& key) {
     return std::string_view(key.value(), static_cast<std::size_t>(key.length()));
 }
 
-// The allocator of everything that the tree holds: each block it takes is charged to the read
-// in progress (VnPack::_charge), which so refuses a document whose tree would pass its budget.
-// Outside a read it is a plain allocator.
-template <class T>
-struct VnChargedAllocator {
-    using value_type = T;
-
-    VnChargedAllocator() = default;
-    template <class U>
-    VnChargedAllocator(const VnChargedAllocator<U>&) noexcept {}
-
-    T* allocate(std::size_t n) {
-        VnPack::_charge(n * sizeof(T));
-        return std::allocator<T>().allocate(n);
-    }
-    void deallocate(T* p, std::size_t n) noexcept { std::allocator<T>().deallocate(p, n); }
-
-    template <class U>
-    bool operator==(const VnChargedAllocator<U>&) const noexcept {
-        return true;
-    }
-    template <class U>
-    bool operator!=(const VnChargedAllocator<U>&) const noexcept {
-        return false;
-    }
-};
-
+// Everything that the tree holds is allocated through VnChargedAllocator: each block it takes
+// is charged to the read in progress, which so refuses a document whose tree would pass its
+// budget. Outside a read it is a plain allocator.
 using VnTreeString = std::basic_string<char, std::char_traits<char>, VnChargedAllocator<char>>;
 
 // The handlers through which the XML parser builds the tree of nodes. Their

@@ -73,7 +73,7 @@ struct Work {
 // Most comparisons one look-up in an ordered index of n keys makes: a red-black tree is at most
 // 2 log2(n + 1) deep, one comparison per level and one to tell equality. A list would take n / 2
 // on average.
-std::uint64_t perLookUp(std::size_t n) {
+std::uint64_t lookUpBound(std::size_t n) {
     std::uint64_t depth = 0;
     while ((std::uint64_t(1) << depth) < n + 1)
         ++depth;
@@ -83,8 +83,8 @@ std::uint64_t perLookUp(std::size_t n) {
 // What filling a table with n keys may cost: a look-up and an insertion per key, and again for
 // each key that the growth of the table places anew (the table grows four times over, so those
 // add up to less than n).
-std::uint64_t perFill(std::size_t n) {
-    return 4 * n * perLookUp(n);
+std::uint64_t fillBound(std::size_t n) {
+    return 4 * n * lookUpBound(n);
 }
 
 // The binary form of a string hash holding keys[i] -> "v<i>" for the first count keys.
@@ -119,7 +119,7 @@ void expectIds(const OpenHash& hash, const Keys& keys, const std::function<bool(
     const Work work;
     for (std::size_t i = 0; i < keys.size(); ++i)
         ASSERT_EQ(hash.idOf(keys[i]), removed(i) ? -1 : int(i)) << i;
-    EXPECT_LE(work.spent(), keys.size() * perLookUp(keys.size()));
+    EXPECT_LE(work.spent(), keys.size() * lookUpBound(keys.size()));
 }
 
 // The allocations made through operator new while a count is open, as the read budget counts
@@ -144,7 +144,7 @@ TEST(VnHashIndex, PackedHashOfCraftedKeys) {
     OpenStringHash hash;
     const Work read;
     ASSERT_EQ(unpackInto(hash, data), 0);
-    EXPECT_LE(read.spent(), perFill(stored));
+    EXPECT_LE(read.spent(), fillBound(stored));
     EXPECT_EQ(hash.length(), int(stored));
     EXPECT_GT(hash.overflow.size(), stored - 64);  // the path holds at most 32 keys
 
@@ -158,7 +158,7 @@ TEST(VnHashIndex, PackedHashOfCraftedKeys) {
         }
     }
     EXPECT_GE(lookUps.spent(), stored);  // the look-ups really went to the index
-    EXPECT_LE(lookUps.spent(), keys.size() * perLookUp(stored));
+    EXPECT_LE(lookUps.spent(), keys.size() * lookUpBound(stored));
 }
 
 // The same keys as option names, in a flat and in a sectioned configuration text: every key
@@ -174,19 +174,19 @@ TEST(VnHashIndex, ConfigurationTextsOfCraftedKeys) {
         for (std::size_t i = 0; i < keys.size(); ++i)
             ASSERT_EQ(str(config.option(vs(keys[i]))), "v" + std::to_string(i)) << i;
         EXPECT_GE(work.spent(), keys.size() - 64);
-        EXPECT_LE(work.spent(), keys.size() * perLookUp(keys.size()));
+        EXPECT_LE(work.spent(), keys.size() * lookUpBound(keys.size()));
     };
 
     VnConfig flat;
     const Work flatParse;
     flat.parse(vs(lines));
-    EXPECT_LE(flatParse.spent(), perFill(keys.size()));
+    EXPECT_LE(flatParse.spent(), fillBound(keys.size()));
     expectOptions(flat);
 
     VnConfigFile sectioned;
     const Work sectionedParse;
     sectioned.parse(vs("[s]\n" + lines));
-    EXPECT_LE(sectionedParse.spent(), perFill(keys.size()));
+    EXPECT_LE(sectionedParse.spent(), fillBound(keys.size()));
     ASSERT_NE(sectioned.config("s"), nullptr);
     expectOptions(*sectioned.config("s"));
 
@@ -197,13 +197,13 @@ TEST(VnHashIndex, ConfigurationTextsOfCraftedKeys) {
     VnConfigFile named;
     const Work namedParse;
     named.parse(vs(headers));
-    EXPECT_LE(namedParse.spent(), 2 * perFill(keys.size()));
+    EXPECT_LE(namedParse.spent(), 2 * fillBound(keys.size()));
     const Work namedLookUps;
     for (const std::string& key : keys) {
         const VnConfig* section = named.config(vs(key));
         ASSERT_TRUE(section && str(section->name()) == key);
     }
-    EXPECT_LE(namedLookUps.spent(), keys.size() * perLookUp(keys.size()));
+    EXPECT_LE(namedLookUps.spent(), keys.size() * lookUpBound(keys.size()));
 }
 
 // Removing, replacing, copying and growing a table of many overflow keys keeps every entry.

@@ -16,6 +16,7 @@
 #include "job/VnJobId.h"
 #include "net/VnRegistry.h"
 #include "system/VnConfig.h"
+#include "tests/support/CollidingKeys.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
@@ -111,41 +112,36 @@ TEST(VnReadCharge, ReadsChargeWhatTheyAllocate) {
     EXPECT_GT(list.made.blocks + hash.made.blocks + intHash.made.blocks, 8000u);
 }
 
-// The XML reader charges exactly what it allocates as well: the tree it parses the document into
-// (nodes, their text buffers and name tables, keys too long to sit inside their string, the
-// exact keys that a name ending in a digit switches a node to, the reader's stack), the objects
-// made from the tree, the texts that strings copy and those that numbers are read from. The
-// parser's own memory is no part of it (malloc, not counted here).
-TEST(VnReadCharge, XmlReadsChargeTheTreeAndWhatTheyMake) {
-    std::string items, pairs, numbers;
+// XML reads charge exactly what they allocate too: the tree (nodes, texts, name tables, long keys,
+// the exact keys a name ending in a digit brings, the stack), the objects made and the texts
+// copied or read as numbers. So does a read whose crafted keys fill an overflow index.
+TEST(VnReadCharge, XmlReadsAndOverflowingKeysChargeWhatTheyAllocate) {
+    std::string items, pairs, crafted = kVersion + intField(1, 1024);
     for (int i = 0; i < 500; ++i) {
-        const std::string key = "key" + std::to_string(i);
-        items += "<item>" + (i % 2 ? key : "a text of more than 23 bytes " + key) + "</item>\n";
-        pairs += "<key>" + key + "</key><element>" + "<object type = 'job_id'><id>" + std::to_string(i) +
-                 "</id></object>" + "</element>\n";
-        numbers += "<key>a key of more than 23 bytes " + key + "</key><element>000000000000000000000000" +
-                   std::to_string(i) + "</element>\n";
+        const std::string key = (i % 2 ? "key" : "a text of more than 23 bytes ") + std::to_string(i);
+        items += "<item>" + key + "</item>";
+        pairs += "<key>" + key + "</key><element><object type = 'job_id'><id>000000000000000000000000" +
+                 std::to_string(i) + "</id></object></element>";
     }
-    const std::string others =
-        "<item1>x</item1><an_element_name_longer_than_15_bytes>y</an_element_name_longer_than_15_bytes>";
-    std::string stringsText = "<pack>" + objectXML("string_list", items + others) + "</pack>";
-    std::string idsText = "<pack>" + objectXML("job_id_hash", pairs) + "</pack>";
-    std::string numbersText = "<pack>" + objectXML("int_hash", numbers) + "</pack>";
+    items += "<item1>x</item1><an_element_name_longer_than_15_bytes>y</an_element_name_longer_than_15_bytes>";
+    for (const std::string& key : colliding::keys(1024, true))
+        crafted += strField(10, key) + strField(30, "v");
+    const auto blocksCharged = [](VnPack& target, std::string text, bool xml) {
+        if (xml) text = "<pack>" + text + "</pack>";
+        char* data = &text[0];
+        const int size = int(text.size());
+        const Costs costs =
+            costOf([&] { EXPECT_EQ(xml ? target.unpackXML(data, size) : target.unpack(data, size), 0); });
+        EXPECT_EQ(costs.charged, costs.cost());
+        return costs.made.blocks;
+    };
     VnStringList strings;
     VnJobIdHash ids;
-    VnIntHash ints;
-    auto read = [](VnPack& target, std::string& text) {
-        EXPECT_EQ(target.unpackXML(&text[0], int(text.size())), 0);
-    };
-    const Costs list = costOf([&] { read(strings, stringsText); });
-    const Costs hash = costOf([&] { read(ids, idsText); });
-    const Costs intHash = costOf([&] { read(ints, numbersText); });
-    EXPECT_EQ(strings.length() + ids.length(), 1000);
-    EXPECT_EQ(ids.get("key7")->id(), 7);
-    EXPECT_STREQ(strings.get(498)->value(), "a text of more than 23 bytes key498");
-    EXPECT_EQ(ints.get("a key of more than 23 bytes key499"), 499);
-    EXPECT_EQ(list.charged, list.cost());
-    EXPECT_EQ(hash.charged, hash.cost());
-    EXPECT_EQ(intHash.charged, intHash.cost());
-    EXPECT_GT(list.made.blocks + hash.made.blocks + intHash.made.blocks, 5000u);
+    VnStringHash index;
+    EXPECT_GT(blocksCharged(strings, objectXML("string_list", items), true) +
+                  blocksCharged(ids, objectXML("job_id_hash", pairs), true) +
+                  blocksCharged(index, crafted, false),
+              5000u);
+    EXPECT_EQ(ids.get("a text of more than 23 bytes 498")->id(), 498);
+    EXPECT_STREQ(strings.get(498)->value(), "a text of more than 23 bytes 498");
 }

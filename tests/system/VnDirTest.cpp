@@ -75,34 +75,26 @@ TEST_F(VnDirTest, SizeAndRemoveStayInTheTree) {
     EXPECT_TRUE(present(deepest));
 }
 
-// The walks go exactly kMaxTreeDepth levels down. A tree of 256 nested directories, each with
-// a file, is counted and removed whole. With one level more, the 257th directory counts only
-// its own entry's size and stays with its file, and so does every directory above it, while
-// the files of the levels walked go.
+// The walks go exactly kMaxTreeDepth levels down, with a file at each level: 256 levels are
+// counted and removed whole; of 257, the deepest file is neither counted nor removed, and the
+// directories above it stay, emptied of their files.
 TEST_F(VnDirTest, WalksStopExactlyAtTheDepthCap) {
     for (const int levels : {VnDir::kMaxTreeDepth, VnDir::kMaxTreeDepth + 1}) {
-        const std::string top = "cap" + std::to_string(levels);
-        std::vector<std::string> dirs{top};  // level 0 to the deepest
-        fs::create_directory(at(top));
-        for (int level = 1; level <= levels; ++level) {
+        std::vector<std::string> dirs{"cap" + std::to_string(levels)};  // level 0 to the deepest
+        for (int level = 1; level <= levels; ++level)
             dirs.push_back(dirs.back() + "/d");
-            fs::create_directory(at(dirs.back()));
-        }
+        fs::create_directories(at(dirs.back()));
         for (const std::string& dir : dirs)
             spit(at(dir + "/f"), "1234567");
-        std::int64_t expected = 0;
+        std::int64_t expected = 7;
         for (int level = 1; level <= levels; ++level)
             expected += statusOf(dirs[level]).st_size + (level <= VnDir::kMaxTreeDepth ? 7 : 0);
-        EXPECT_EQ(VnDir::size(path(top)), expected + 7) << levels;
-
-        EXPECT_EQ(VnDir(path(top)).remove(), 1);
-        if (levels == VnDir::kMaxTreeDepth) {
-            EXPECT_FALSE(present(top));
-        } else {
-            EXPECT_TRUE(present(dirs.back() + "/f"));
-            EXPECT_TRUE(present(top) && present(dirs[VnDir::kMaxTreeDepth]));
-            EXPECT_FALSE(present(top + "/f") || present(dirs[VnDir::kMaxTreeDepth] + "/f"));
-        }
+        EXPECT_EQ(VnDir::size(path(dirs[0])), expected) << levels;
+        EXPECT_EQ(VnDir(path(dirs[0])).remove(), 1);
+        const bool over = levels > VnDir::kMaxTreeDepth;
+        EXPECT_EQ(present(dirs[0]), over);
+        EXPECT_EQ(present(dirs.back() + "/f"), over);
+        EXPECT_FALSE(present(dirs[0] + "/f") || present(dirs[VnDir::kMaxTreeDepth] + "/f"));
     }
 }
 

@@ -19,16 +19,12 @@ namespace {
 constexpr int kCreate = O_WRONLY | O_CREAT;
 
 // Appends to out the rest of the regular file at path from offset pos: the bytes appended, or
-// -1 when the path is not a regular file or does not open, when the rest cannot be held with
-// what out holds and held bytes more (2 GiB or more in all; not read at all then), or when
-// reading fails or memory runs out.
-std::int64_t readRest(const VnString& path, std::int64_t pos, std::int64_t held, VnString& out) {
+// -1, with out as it was, when the path is not a regular file or does not open, when out could
+// not hold the rest (2 GiB or more in all; not read at all then), or when reading fails or
+// memory runs out (vn_read_fd).
+std::int64_t readRest(const VnString& path, std::int64_t pos, VnString& out) {
     const VnFd file = vn_open_named(path, O_RDONLY);
-    struct stat status;
-    if (!file.valid() || fstat(file.get(), &status) != 0) return -1;
-    const std::int64_t room = INT_MAX - 1 - held - out.length();
-    if (std::int64_t(status.st_size) - pos > room) return -1;
-    return vn_read_fd(file.get(), pos, room, out);
+    return file.valid() ? vn_read_fd(file.get(), pos, INT64_MAX, out) : -1;
 }
 
 void writeAll(const VnString& path, int flags, const VnString& text) {
@@ -64,7 +60,7 @@ VnString VnFile::typeXML() {
 
 void VnFile::read(const VnString& path) {
     VnString contents;
-    if (readRest(path, 0, 0, contents) < 0) return;
+    if (readRest(path, 0, contents) < 0) return;
     _data = contents;
     _name = filename(path);
     _source = path;
@@ -128,7 +124,7 @@ int VnFile::clearhidden(const VnString&) {
 
 VnString VnFile::load(const VnString& path) {
     VnString contents;
-    if (readRest(path, 0, 0, contents) < 0) return VnString();
+    if (readRest(path, 0, contents) < 0) return VnString();
     return contents;
 }
 
@@ -142,15 +138,8 @@ void VnFile::append(const VnString& path, const VnString& text) {
 
 int VnFile::loadpos(const VnString& path, int pos, VnString& out) {
     const std::int64_t start = pos < 0 ? 0 : pos;
-    try {
-        // Read aside, so that a read that fails leaves out as it was.
-        VnString rest;
-        if (readRest(path, start, out.length(), rest) < 0) return -1;
-        out += rest;
-        return static_cast<int>(std::min<std::int64_t>(start + rest.length(), INT_MAX));
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
+    const std::int64_t got = readRest(path, start, out);
+    return got < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(start + got, INT_MAX));
 }
 
 VnString VnFile::filename(const VnString& path) {

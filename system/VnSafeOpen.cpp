@@ -189,6 +189,15 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
     return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, out);
 }
 
+int vn_read_fd_from(int fd, int pos, VnString& out) {
+    struct stat status;
+    if (fstat(fd, &status) != 0 || status.st_size > INT_MAX) return -1;
+    const std::int64_t start = pos < 0 ? 0 : pos;
+    // Past offset INT_MAX nothing is read: only a file of size 0 can reach it.
+    const std::int64_t got = vn_read_fd(fd, start, INT_MAX - start, out);
+    return got < 0 ? -1 : static_cast<int>(start + got);
+}
+
 int vn_write_fd(int fd, const VnString& text) {
     const char* bytes = text.value();
     std::int64_t left = text.length();

@@ -75,6 +75,11 @@ std::vector<std::string> vn_dir_names(VnFd dir);
 // is not read at all) or when a file of size 0 holds more than kVnUnsizedReadMax bytes past pos
 // (at most one block more is read then); out is then as it was.
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out);
+// For callers that answer an int offset: appends to out the bytes of the open file from offset
+// pos (0 when negative) to its end, as vn_read_fd does. Answers the offset just past the last
+// byte read, or -1, with out as it was, when reading fails, out cannot hold the bytes, or the
+// file is of 2 GiB or more by its size when the read starts, whatever pos (not read at all then).
+int vn_read_fd_from(int fd, int pos, VnString& out);
 // The most that vn_read_fd takes from a file that reports size 0: 64 MiB.
 constexpr std::int64_t kVnUnsizedReadMax = std::int64_t(64) << 20;
 // Called, when set, with the descriptor of a file whose size a reader (vn_read_fd, the history

@@ -34,8 +34,11 @@ struct VnPackText;
 class VnPack : public VnBase {
 public:
     // Deepest nested object that the binary and the XML reader accept; the
-    // top-level object is level 0. A deeper one is refused like an object of
-    // the wrong class (binary) or an unreadable document (XML). Other XML
+    // top-level object is level 0. The binary reader passes over a deeper
+    // object as it passes over any object it cannot read (one of an unknown
+    // class): the object is left out, the rest of its parent's fields are not
+    // read, the levels above go on, and unpack still answers 0. The XML
+    // reader refuses the whole document (unpackXML answers 4). Other XML
     // elements nest no deeper than this inside one object block. The writers
     // leave a deeper object out, with the field that holds it, and the debug
     // log says so once per pack or packXML.

@@ -1,3 +1,5 @@
+#include "system/VnConfigFile.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -6,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "system/VnConfigFile.h"
 #include "system/VnWarnings.h"
 
 // The values of a sectioned configuration file: their tokens and the expansion of their
@@ -384,8 +385,8 @@ std::int64_t VnConfigFile::expansionAllowance(std::int64_t size) {
     return std::min(kMost, kLeast + 64 * std::max<std::int64_t>(size, 0));
 }
 
-// Values without a reference stay as they are. The sections are taken the last made first, as
-// before; the values already expanded as another one read them are passed.
+// Values without a reference stay as they are. The sections are taken the last made first; a
+// value that another one read, and so expanded already, is passed.
 void VnConfigFile::expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance,
                                   VnWarnings& warnings) {
     Expansion expansion(*this, allowance, kMaxExpansion, warnings);

@@ -43,7 +43,7 @@ public:
             _left -= cost;
             return true;
         }
-        if (_left >= 0) _warnings.warn("WARNING: configuration text too large... skipping the rest.");
+        if (_left >= 0) _warnings.last("WARNING: configuration text too large... skipping the rest.");
         _left = -1;
         return false;
     }

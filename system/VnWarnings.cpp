@@ -11,6 +11,10 @@ void VnWarnings::warn(const std::string& line) {
     std::cerr << line << std::endl;
 }
 
+void VnWarnings::last(const std::string& line) {
+    std::cerr << line << std::endl;
+}
+
 void VnWarnings::finish() {
     if (_leftOut == 0) return;
     std::cerr << "WARNING: " << _leftOut << " more warnings left out." << std::endl;

@@ -7,8 +7,8 @@
 #include "base/VnString.h"
 
 // The warnings of one reading (a configuration load with its expansions), written to std::cerr
-// a line each. At most kMaxWarnings lines are written; the warnings past them are counted, and
-// finish writes one line that tells how many were left out:
+// a line each. At most kMaxWarnings lines are written, and the one that ends the reading; the
+// warnings past them are counted, and finish writes one line that tells how many were left out:
 //
 //   WARNING: 8000 more warnings left out.
 //
@@ -26,6 +26,9 @@ public:
     // Writes line and a line end while fewer than kMaxWarnings lines were written; counts it
     // as left out otherwise.
     void warn(const std::string& line);
+    // Writes line and a line end whatever was written before: for the one warning that ends a
+    // reading, which must not be among those left out. At most one per reading.
+    void last(const std::string& line);
     // Writes the line that counts the warnings left out, when there are any, and starts the
     // count of left-out warnings again.
     void finish();

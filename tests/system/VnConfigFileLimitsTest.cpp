@@ -174,6 +174,18 @@ TEST(VnConfigFileLimits, ParseAndExpansionShareTheBound) {
         return errors.text();
     };
     const std::string hundred = warnings(59), more = warnings(60);
+    // The warning that stops a parse is written after any number of others.
+    VnConfigFile big;
+    std::string text = "[p]\nv = " + std::string(4000, 'v') + "\n[a[1-1000]] :";
+    for (int i = 0; i < 200; ++i)
+        text += " m" + std::to_string(i);
+    for (int i = 0; i < 12; ++i)
+        text += " p";
+    CapturedErrors errors;
+    big.parse((text + "\n").c_str());
+    EXPECT_EQ(errors.lines(), 102);
+    EXPECT_NE(errors.text().find("WARNING: configuration text too large... skipping the rest.\n"),
+              std::string::npos);
     EXPECT_EQ(std::count(hundred.begin(), hundred.end(), '\n'), 100);
     EXPECT_EQ(hundred.find("left out"), std::string::npos);
     EXPECT_EQ(std::count(more.begin(), more.end(), '\n'), 101);

@@ -1,9 +1,11 @@
 // Reads fuzzed binary or XML data into a job, a string hash, an int hash or a string list while
-// every read opens its budget with a reserve of a few KB instead of 16 MiB, so that small inputs
-// pass the memory a read may take and are refused part way: in the binary reader, in the XML
-// reader and the charge of its tree, and in a hash whose growth or overflow index is refused.
+// every read opens its budget with a reserve of at most 4 KB instead of 16 MiB, so that small
+// inputs pass the memory a read may take and are refused part way: in the binary reader, in the
+// XML reader and the charge of its tree, and in a hash whose growth or overflow index is refused.
 // The first byte chooses: bit 0 the XML form, bits 1 and 2 the class (modulo the number of
-// classes).
+// classes), and the rest the reserve: 4 KB for '0' to '7', 1 KB less for each group of eight
+// characters after them, down to -27 KB. A reserve below zero takes from the allowance of the
+// input's length, so that a small tree is refused too.
 //
 // A refused read answers 4 and keeps what it read before the refusal, each element whole. So
 // whatever the answer, what was read must write a form that reads back (with the usual reserve),
@@ -12,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -25,14 +28,13 @@
 
 namespace {
 
-constexpr std::int64_t kSmallReserve = 4096;
-
 // Writes what was read and reads it back twice with the usual reserve.
 template <class T>
 void checkReadsBack(T& read, bool xml, fuzz::Settles how) {
+    const std::int64_t reserve = vn_pack::readReserve;
     vn_pack::readReserve = vn_pack::kReadReserve;
     fuzz::checkSettles(read, xml, how);
-    vn_pack::readReserve = kSmallReserve;
+    vn_pack::readReserve = reserve;
 }
 
 // A hash that opens its table: its key walk and its removal, for the int hash as for the others.
@@ -94,11 +96,12 @@ const fuzz::Reader kReaders[] = {read<VnJob>, read<Open<VnStringHash>>, read<Ope
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    vn_pack::readReserve = kSmallReserve;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::readChosen(data, size, 64 * 1024, {0x01, 1, 0x03}, kReaders);
+    fuzz::Input input;
+    if (!input.take(data, size, 64 * 1024)) return 0;
+    std::srand(1);  // tables grow by a random step: each input then runs alike every time
+    const unsigned below = (input.choice / 8 - '0' / 8) & 31;  // groups of eight after '0' to '7'
+    vn_pack::readReserve = 4096 - 1024 * std::int64_t(below);
+    kReaders[(input.choice >> 1 & 3) % 4](input.rest, (input.choice & 1) != 0);
+    return 0;
 }

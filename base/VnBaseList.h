@@ -137,8 +137,8 @@ void VnBaseList<T>::clear() {
 }
 
 // A null element of other is copied as a null. If an element cannot be made or stored, the
-// exception passes to the caller and the elements copied so far stay in this list.
-// The copies are made in a list of their own first and take the place of the old elements
+// exception passes to the caller, the copies made so far are deleted and this list stays as it
+// was. The copies are made in a list of their own first and take the place of the old elements
 // only then: other may live inside one of this list's elements, which clearing would destroy.
 template <class T>
 void VnBaseList<T>::copy(const VnBaseList<T>& other) {

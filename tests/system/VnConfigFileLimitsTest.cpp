@@ -12,17 +12,7 @@
 #include "system/VnWarnings.h"
 #include "tests/support/TempDir.h"
 
-// Every allocation of this program is counted, so that a test can count what an expansion does.
-namespace {
-long allocations = 0;
-}  // namespace
-
-void* testAllocate(std::size_t n) noexcept {
-    ++allocations;
-    return std::malloc(n ? n : 1);
-}
-
-#include "tests/support/ReplacedNew.h"
+#include "tests/support/CountedNew.h"
 
 namespace {
 

@@ -16,17 +16,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
-// Every allocation of this program is counted, so that a test can count the copies a parse makes.
-namespace {
-long allocations = 0;
-}  // namespace
-
-void* testAllocate(std::size_t n) noexcept {
-    ++allocations;
-    return std::malloc(n ? n : 1);
-}
-
-#include "tests/support/ReplacedNew.h"
+#include "tests/support/CountedNew.h"
 
 namespace {
 

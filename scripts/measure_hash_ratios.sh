@@ -4,6 +4,7 @@
 # times pinned to one core, and prints for each case, key family, key length and count the
 # ratio crafted/random of every run, then the least and the greatest over all of them.
 #   scripts/measure_hash_ratios.sh [runs (3)] [core (6)] [filter (Ratio)]
+# VN_BENCH_ARGS adds options to each run, e.g. VN_BENCH_ARGS=--benchmark_min_time=2.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
@@ -15,7 +16,8 @@ cmake --build "$build" -j3 --target bench_hash_collisions >/dev/null
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 for ((run = 1; run <= runs; ++run)); do
-  taskset -c "$core" "$build/bench_hash_collisions" --benchmark_filter="$filter" >>"$out" 2>/dev/null
+  # shellcheck disable=SC2086  # extra options, split on blanks
+  taskset -c "$core" "$build/bench_hash_collisions" --benchmark_filter="$filter" ${VN_BENCH_ARGS:-} >>"$out" 2>/dev/null
 done
 # Each row: Ratio/<case>/<family>/<key bytes>/<count> ... ratio=<r>
 awk '

@@ -101,5 +101,6 @@
 #include "system/VnPath.h"
 #include "system/VnSafeOpen.h"
 #include "system/VnTime.h"
+#include "system/VnWarnings.h"
 
 #endif

@@ -11,7 +11,9 @@
 class VnHeldObject {
 public:
     explicit VnHeldObject(VnPack* (*make)(int type));
-    // Deletes the object held.
+    // Deletes the object held. However deep a chain of held objects runs, the stack does not
+    // grow with it: while one deletion is in progress on a thread, the objects held by what it
+    // deletes wait, and it deletes them one after another.
     ~VnHeldObject();
     // The object is owned, so the holder is not copied.
     VnHeldObject(const VnHeldObject&) = delete;
@@ -19,7 +21,8 @@ public:
 
     // The object held, null when there is none.
     VnPack* get() const;
-    // Holds object from now on, deleting the one held before (unless it is the same).
+    // Holds object from now on, deleting the one held before (unless it is the same) as the
+    // destructor does.
     void set(VnPack* object);
 
     // The field's part of encode, decode, encodeXML and decodeXML of the record pack.

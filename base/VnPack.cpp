@@ -21,6 +21,8 @@
 
 using namespace vn_pack;
 
+thread_local bool _vn_xml_parser_fails = false;
+
 VnPack::VnPack()
     : packbuffer(nullptr),
       packsize(0),
@@ -105,7 +107,8 @@ private:
 // the text was read whole, 4 when it was refused, 5 without a parser. The
 // parser, and the copy of the text it keeps, are gone when this returns.
 int parseTree(VnPackObjList& stack, const char* data, int length) {
-    const std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+    const std::unique_ptr<XML_ParserStruct, ParserFree> parser(
+        _vn_xml_parser_fails ? nullptr : XML_ParserCreate(nullptr));
     if (!parser) return 5;
     std::unique_ptr<VnPackObj> root(new VnPackObj());
     stack.open(root.get());

@@ -34,9 +34,14 @@ struct VnPackText;
 class VnPack : public VnBase {
 public:
     // Deepest nested object that the binary and the XML reader accept; the
-    // top-level object is level 0. A deeper one is refused like an object of
-    // the wrong class (binary) or an unreadable document (XML). Other XML
-    // elements nest no deeper than this inside one object block.
+    // top-level object is level 0. The binary reader passes over a deeper
+    // object as it passes over any object it cannot read (one of an unknown
+    // class): the object is left out, the rest of its parent's fields are not
+    // read, the levels above go on, and unpack still answers 0. The XML
+    // reader refuses the whole document (unpackXML answers 4). Other XML
+    // elements nest no deeper than this inside one object block. The writers
+    // leave a deeper object out, with the field that holds it, and the debug
+    // log says so once per pack or packXML.
     static constexpr int MAX_NESTING = 256;
 
     VnPack();
@@ -214,6 +219,8 @@ private:
     void _storeElement(const VnString& name, const char* text, int length);
     void _storeObjectBlock(const char* end);
     void _storeObjectLines();
+    void _storeNested(short tag, VnPack& value);
+    void _storeNestedXML(const VnString& name, VnPack& value);
     VnPackText _variable(std::string_view name, int n);
 };
 
@@ -221,6 +228,10 @@ private:
 // and a 32-bit value.
 int _rc_int16(char* data);
 int _rc_int32(char* data);
+
+// For tests only: while true, making an XML parser fails on this thread, as when memory is
+// short, so that unpackXML answers 5.
+extern thread_local bool _vn_xml_parser_fails;
 
 // Defines the class Name on the packable template Base (a list or a hash of some element),
 // adding only its class number and XML name. Everything is inline, so the line may stand in a

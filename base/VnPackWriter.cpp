@@ -8,6 +8,7 @@
 #include <iostream>
 #include <new>
 
+#include "base/VnDebug.h"
 #include "base/VnPack.h"
 #include "base/VnPackFormat.h"
 
@@ -20,6 +21,68 @@ namespace {
 int capacityFor(std::int64_t need) {
     if (need > INT_MAX) throw std::bad_alloc();
     return static_cast<int>(std::min<std::int64_t>(4 * need + 16, INT_MAX));
+}
+
+// The writes in progress on this thread. The writers go no deeper than the readers read: an
+// object nested deeper than MAX_NESTING levels (the top one is level 0) is left out with the
+// field that holds it, so what is written reads back whole, and a chain of any depth that a
+// program built costs neither stack nor output beyond that.
+struct Writes {
+    int open = 0;   // write calls open; the outermost one reports what was left out
+    int level = 0;  // level of the object whose fields are being written
+    bool leftOut = false;
+};
+
+thread_local Writes writes;
+
+// One write call: pack, packXML, or a nested object stored on its own.
+class WriteCall {
+public:
+    WriteCall() : outermost(writes.open++ == 0) {
+        if (!outermost) return;
+        writes.level = 0;
+        writes.leftOut = false;
+    }
+    ~WriteCall() { --writes.open; }
+    WriteCall(const WriteCall&) = delete;
+    WriteCall& operator=(const WriteCall&) = delete;
+
+    // Says once, at the end of the outermost call, that objects were left out.
+    void finish() const {
+        if (!outermost || !writes.leftOut) return;
+        VnDebug& log = vn_debug_obj();
+        log.lock();
+        log.mark() << "ERROR: object nested deeper than " << VnPack::MAX_NESTING
+                   << " levels left out of the pack.\n";
+        log.unlock();
+    }
+
+private:
+    const bool outermost;
+};
+
+// Runs write as one write call.
+template <class Write>
+void asWriteCall(Write write) {
+    const WriteCall call;
+    write();
+    call.finish();
+}
+
+// One level deeper while a nested object writes its fields.
+class WriteLevel {
+public:
+    WriteLevel() { ++writes.level; }
+    ~WriteLevel() { --writes.level; }
+    WriteLevel(const WriteLevel&) = delete;
+    WriteLevel& operator=(const WriteLevel&) = delete;
+};
+
+// Whether a nested object may be written at the next level; notes it when it may not.
+bool nestedFits() {
+    if (writes.level < VnPack::MAX_NESTING) return true;
+    writes.leftOut = true;
+    return false;
 }
 
 }  // namespace
@@ -142,14 +205,18 @@ void VnPack::_storeInt(int value) {
 }
 
 void VnPack::pack() {
-    packsize = 0;
-    _storeInt(kVersion);
-    encode();
+    asWriteCall([this] {
+        packsize = 0;
+        _storeInt(kVersion);
+        encode();
+    });
 }
 
 void VnPack::_package() {
-    packsize = 0;
-    encode();
+    asWriteCall([this] {
+        packsize = 0;
+        encode();
+    });
 }
 
 void VnPack::store(short tag, float value) {
@@ -176,8 +243,15 @@ void VnPack::store(short tag, char* value) {
 }
 
 // The header, the type number and a length that is filled in once the nested
-// object has written its fields after them.
+// object has written its fields after them. An object too deep is left out.
 void VnPack::store(short tag, VnPack& value) {
+    asWriteCall([&] {
+        if (nestedFits()) _storeNested(tag, value);
+    });
+}
+
+void VnPack::_storeNested(short tag, VnPack& value) {
+    const WriteLevel level;
     const int at = packsize;
     _account(std::int64_t(at) + 4);
     _grow(std::int64_t(at) + 12);
@@ -220,14 +294,17 @@ void VnPack::_storeTabs() {
         _storeXMLText("\t", 1);
 }
 
-// Writes "&", "<" and ">" as entities, every other byte as it is.
+// Writes "&", "<" and ">" as entities and a carriage return as a character
+// reference, every other byte as it is. A parser turns a raw carriage return
+// (alone or before a line feed) into a line feed, but keeps the reference.
 void VnPack::_storeEscaped(const char* text, int length) {
     int start = 0;
     for (int i = 0; i < length; ++i) {
-        const char* entity = text[i] == '&'   ? "&amp;"
-                             : text[i] == '<' ? "&lt;"
-                             : text[i] == '>' ? "&gt;"
-                                              : nullptr;
+        const char* entity = text[i] == '&'    ? "&amp;"
+                             : text[i] == '<'  ? "&lt;"
+                             : text[i] == '>'  ? "&gt;"
+                             : text[i] == '\r' ? "&#13;"
+                                               : nullptr;
         if (entity == nullptr) continue;
         _storeXMLText(text + start, i - start);
         _storeXMLText(entity);
@@ -270,15 +347,19 @@ void VnPack::_storeObjectLines() {
 }
 
 void VnPack::packXML() {
-    packsize = 0;
-    depth = 0;
-    storeXML(VnString(kVersionElement), 1);
-    _storeObjectBlock("");
+    asWriteCall([this] {
+        packsize = 0;
+        depth = 0;
+        storeXML(VnString(kVersionElement), 1);
+        _storeObjectBlock("");
+    });
 }
 
 void VnPack::_packageXML() {
-    packsize = 0;
-    _storeObjectLines();
+    asWriteCall([this] {
+        packsize = 0;
+        _storeObjectLines();
+    });
 }
 
 void VnPack::_tagXML(const VnString& /*name*/, short /*type*/) {}
@@ -315,8 +396,16 @@ void VnPack::storeXML(const VnString& name, float value) {
 }
 
 // The element on lines of its own around the nested object's block, which
-// the nested object writes straight into this buffer one level deeper.
+// the nested object writes straight into this buffer one level deeper. An
+// object too deep is left out with its element.
 void VnPack::storeXML(const VnString& name, VnPack& value) {
+    asWriteCall([&] {
+        if (nestedFits()) _storeNestedXML(name, value);
+    });
+}
+
+void VnPack::_storeNestedXML(const VnString& name, VnPack& value) {
+    const WriteLevel level;
     _storeTabs();
     _storeTag("<", name, ">\n");
     const int start = packsize;

@@ -1,6 +1,6 @@
-# Installation of the library: libvn.a, the public headers in their folders under the include
-# directory (with vn.h), a pkg-config file and a CMake package exporting vn::vn. Included by the
-# main CMakeLists after the library target, with GNUInstallDirs and VN_FOLDERS set.
+# Installation of the library: libvn.a, the public headers in their folders under include/vn/
+# (with vn.h), a pkg-config file and a CMake package exporting vn::vn. Included by the
+# main CMakeLists after the library target, with GNUInstallDirs, VN_FOLDERS and VN_INCLUDE_SUBDIR set.
 
 include(CMakePackageConfigHelpers)
 
@@ -11,10 +11,11 @@ install(TARGETS vn EXPORT vnTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # Every header of the library folders, so that new classes need no change here.
-install(FILES ${PROJECT_SOURCE_DIR}/vn.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+set(VN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/${VN_INCLUDE_SUBDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/vn.h DESTINATION ${VN_INSTALL_INCLUDEDIR})
 foreach(folder ${VN_FOLDERS})
   file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
-  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder})
+  install(FILES ${headers} DESTINATION ${VN_INSTALL_INCLUDEDIR}/${folder})
 endforeach()
 
 install(EXPORT vnTargets NAMESPACE vn:: DESTINATION ${VN_CMAKE_DIR})
@@ -30,6 +31,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vnConfig.cmake ${PROJECT_BINARY_DIR}/vnConfi
 file(RELATIVE_PATH VN_PC_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" VN_PC_PREFIX "${VN_PC_PREFIX}")
 file(RELATIVE_PATH VN_PC_LIBDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_LIBDIR})
-file(RELATIVE_PATH VN_PC_INCLUDEDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_INCLUDEDIR})
+file(RELATIVE_PATH VN_PC_INCLUDEDIR ${CMAKE_INSTALL_PREFIX}
+  ${CMAKE_INSTALL_FULL_INCLUDEDIR}/${VN_INCLUDE_SUBDIR})
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vn.pc.in ${PROJECT_BINARY_DIR}/vn.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vn.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -15,6 +15,7 @@
 #include "base/VnDebug.h"
 #include "job/VnLog.h"
 #include "job/VnLogPlace.h"
+#include "system/VnSafeOpen.h"
 
 namespace {
 
@@ -185,6 +186,7 @@ void readHistory(const VnString& base, const VnLogPlace& place, const Filter& fi
     const VnFd file = place.openFile(base, O_RDONLY);
     struct stat status;
     if (!file.valid() || fstat(file.get(), &status) != 0) return;
+    if (_vn_after_size) _vn_after_size(file.get());
     if (status.st_size >= kMaxFile) return report(place.path(base), "too large, not read.");
     HistoryReader reader(filter, out);
     if (!reader.read(file.get(), status.st_size)) report(place.path(base), "cut short.");

@@ -240,10 +240,7 @@ int mapLookup(const VnString& text, const VnString& name) {
 // Appends to out the bytes of the open regular file from pos (0 when negative) to its end.
 // The offset past the last byte read, or -1 when the file is not open or cannot be held.
 int readFrom(const VnFd& file, int pos, VnString& out) {
-    if (!file.valid()) return -1;
-    const std::int64_t start = pos < 0 ? 0 : pos;
-    const std::int64_t got = vn_read_fd(file.get(), start, INT_MAX, out);
-    return got < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(start + got, INT_MAX));
+    return file.valid() ? vn_read_fd_from(file.get(), pos, out) : -1;
 }
 
 // A path named by the caller: its final name is not followed, and only a regular file is read.

@@ -2,7 +2,8 @@
 # Builds the library and its tests with warnings as errors under AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs every test; installs a plain release build into a scratch
 # prefix and builds and runs a small program against it, once through pkg-config and once
-# through find_package; then runs each fuzz target briefly over its seed corpus.
+# through find_package, and the README's first program; then runs each fuzz target briefly over
+# its seed corpus.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
@@ -36,7 +37,14 @@ pc_dir=$(dirname "$(find "$prefix" -name vn.pc)")
 cmake -S "$consumer" -B "$work/consumer" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix"
 cmake --build "$work/consumer" -j"$jobs"
 "$work/consumer/consumer"
-echo "install: the installed library builds through pkg-config and find_package"
+# The README's first program, built with the README's own pkg-config line, must exit 0.
+awk '/^```cpp$/ { inside = 1; next } /^```$/ && inside { exit } inside' "$root/README.md" >"$work/app.cpp"
+[ -s "$work/app.cpp" ] || { echo "README has no C++ block"; exit 1; }
+(cd "$work" && PKG_CONFIG_PATH="$pc_dir" &&
+  export PKG_CONFIG_PATH &&
+  # shellcheck disable=SC2046  # the flags are separate words
+  "${CXX:-c++}" -std=c++17 app.cpp $(pkg-config --cflags --libs --static vn) -o app && ./app)
+echo "install: the installed library builds through pkg-config and find_package, and so does the README's program"
 
 fuzz_build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=Debug \

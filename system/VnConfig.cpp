@@ -118,7 +118,7 @@ int vn_config_read_file(const VnString& path, VnString& text) {
     const std::int64_t max = VnConfig::kMaxFileSize;
     const VnFd file = vn_open_named_read(path, max);
     if (!file.valid()) return 0;
-    // One byte past the cap tells a file that has grown since its size was read.
+    // A file that reports size 0 is read to its end: one byte past the cap tells one too large.
     const std::int64_t count = vn_read_fd(file.get(), 0, max + 1 - text.length(), text);
     return count >= 0 && text.length() <= max ? 1 : 0;
 }

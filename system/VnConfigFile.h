@@ -8,6 +8,7 @@
 #include "base/VnString.h"
 #include "base/VnStringList.h"
 #include "system/VnConfig.h"
+#include "system/VnWarnings.h"
 
 // Configuration text made of sections, each read into a VnConfig that carries the section's
 // name:
@@ -24,10 +25,15 @@
 // silently; what was read before it stays.
 //
 // References, expanded once the whole text is read: "$s.k" is the value of key k in section s,
-// its own references expanded in turn; "$k" is the value of k in the section being expanded,
-// as stored; the key "_" gives a section's name; "self" and "this" name the section where the
-// value was written. A reference that comes back to a value whose expansion is under way, or
-// that lies more than kMaxDepth references deep, gives the empty text.
+// its own references expanded in turn; "$k" is the value of k in the section of the value being
+// expanded; the key "_" gives a section's name; "self" and "this" name the section where the
+// value was written. Each value is expanded once. A reference that comes back to a value whose
+// expansion is under way gives the empty text. A value's depth is the length of the longest
+// chain of references below it (0 when it reads no value through a reference): a value reads
+// another of depth below kMaxDepth, so a chain of kMaxDepth references expands whole; where
+// the next value read is kMaxDepth deep or more, the rest of the value stays empty, with the
+// warning "WARNING: " section "." key " references nest deeper than 64... leaving the rest
+// empty.", in whatever order the values stand.
 //
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
 // not read; the tokens are made one at a time as the reading goes; a header yields at most
@@ -38,7 +44,7 @@
 // has an allowance of its own for the text it receives and the references it reads (see
 // expansionAllowance), and the values of one parse at most kMaxExpansion together; where the
 // next text or reference would pass either, the rest of the value stays empty, with a warning
-// that names the section and key.
+// that names the section and key. The warnings of one parse are bounded (see VnWarnings).
 class VnConfigFile : public VnBase {
 public:
     static constexpr int kMaxDepth = 64;
@@ -99,15 +105,7 @@ private:
     class ValueScanner;
 
     // Expands the values of the sections made by one parse, the last made first.
-    void expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance);
-    void expandInto(VnString& out, const VnString& current, const VnString& self, const VnString& text,
-                    Expansion& expansion) const;
-    // One reference, after its "$"; false when the text ends inside it.
-    bool reference(VnString& out, const VnString& current, const VnString& self, ValueScanner& scan,
-                   Expansion& expansion) const;
-    // The value of key in section, expanded, unless that would close a cycle or go too deep.
-    void follow(VnString& out, const VnString& current, const VnConfig& section, const VnString& name,
-                const VnString& key, Expansion& expansion) const;
+    void expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance, VnWarnings& warnings);
 
     VnConfigHash _sections;
     bool _stopped = false;  // the last parse stopped at its allowance

@@ -5,7 +5,6 @@
 #include <unistd.h>
 #include <utime.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <new>
@@ -18,13 +17,14 @@ namespace {
 
 constexpr int kCreate = O_WRONLY | O_CREAT;
 
-// Appends to out the rest of the regular file at path from offset pos: the bytes appended, or
-// -1, with out as it was, when the path is not a regular file or does not open, when out could
-// not hold the rest (2 GiB or more in all; not read at all then), or when reading fails or
-// memory runs out (vn_read_fd).
-std::int64_t readRest(const VnString& path, std::int64_t pos, VnString& out) {
-    const VnFd file = vn_open_named(path, O_RDONLY);
-    return file.valid() ? vn_read_fd(file.get(), pos, INT64_MAX, out) : -1;
+// Appends to out the bytes of the regular file at path from offset pos (0 when negative) up to
+// its end by the size it has when opened (vn_read_fd_from). The offset past the last byte read,
+// or -1, with out as it was, when the path is not a regular file or does not open, when the file
+// is of 2 GiB or more by that size or out could not hold the bytes (not read at all then), when
+// a file of size 0 holds more than kVnUnsizedReadMax bytes, or when reading fails.
+int readFrom(const VnString& path, int pos, VnString& out) {
+    const VnFd file = vn_open_named_read(path, INT_MAX);
+    return file.valid() ? vn_read_fd_from(file.get(), pos, out) : -1;
 }
 
 void writeAll(const VnString& path, int flags, const VnString& text) {
@@ -60,7 +60,7 @@ VnString VnFile::typeXML() {
 
 void VnFile::read(const VnString& path) {
     VnString contents;
-    if (readRest(path, 0, contents) < 0) return;
+    if (readFrom(path, 0, contents) < 0) return;
     _data = contents;
     _name = filename(path);
     _source = path;
@@ -124,7 +124,7 @@ int VnFile::clearhidden(const VnString&) {
 
 VnString VnFile::load(const VnString& path) {
     VnString contents;
-    if (readRest(path, 0, contents) < 0) return VnString();
+    if (readFrom(path, 0, contents) < 0) return VnString();
     return contents;
 }
 
@@ -137,9 +137,7 @@ void VnFile::append(const VnString& path, const VnString& text) {
 }
 
 int VnFile::loadpos(const VnString& path, int pos, VnString& out) {
-    const std::int64_t start = pos < 0 ? 0 : pos;
-    const std::int64_t got = readRest(path, start, out);
-    return got < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(start + got, INT_MAX));
+    return readFrom(path, pos, out);
 }
 
 VnString VnFile::filename(const VnString& path) {

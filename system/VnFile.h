@@ -57,7 +57,13 @@ public:
     static int clearhidden(const VnString& path);
 
     // The whole contents; "" when the path is not a regular file, does not
-    // open, or is too large to hold (2 GiB or more). Every byte value is kept.
+    // open, or is too large to hold (2 GiB or more by its size when opened;
+    // a text holds at most 2 GiB - 2 bytes). Every byte value is kept.
+    //
+    // load, loadpos and read take a file as large as it is when opened: bytes
+    // added while it is read are left out. A file that reports size 0 (those
+    // of /proc and /sys) is read to its end, unless more than 64 MiB are
+    // left in it: then it is a file too large to hold.
     static VnString load(const VnString& path);
     // Replaces the file's contents by the bytes of text (the file is created
     // when missing). Does nothing when the file cannot be opened or is not a
@@ -68,7 +74,9 @@ public:
     static void append(const VnString& path, const VnString& text);
     // Appends to out the bytes from offset pos (0 when negative) to the end
     // of the file. Returns the offset just past the last byte read, or -1
-    // when the path is not a regular file or does not open.
+    // (out unchanged) when the path is not a regular file, does not open, or
+    // is too large to hold (2 GiB or more, whatever pos, or out could not
+    // hold the bytes).
     static int loadpos(const VnString& path, int pos, VnString& out);
 
     // The bytes after the last "/"; the whole path without one.

@@ -13,6 +13,8 @@
 
 namespace {
 
+// The bytes that one read call asks for.
+constexpr std::int64_t kReadBlock = 65536;
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Never through a link, never waiting on a FIFO or a device, never left open across exec.
 constexpr int kFileFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
@@ -123,13 +125,15 @@ std::vector<std::string> vn_dir_names(VnFd dir) {
     return names;
 }
 
+void (*_vn_after_size)(int fd) = nullptr;
+
 namespace {
 
 // Appends the bytes of fd from its current offset on to out, at most max of them: their number,
 // or -1 when reading fails or out cannot hold them (out then holds part of them).
 std::int64_t appendRead(int fd, std::int64_t max, VnString& out) {
     std::int64_t total = 0;
-    char block[65536];
+    char block[kReadBlock];
     try {
         while (total < max) {
             const std::size_t want =
@@ -149,30 +153,49 @@ std::int64_t appendRead(int fd, std::int64_t max, VnString& out) {
     return total;
 }
 
-}  // namespace
-
-std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
-    if (pos < 0) pos = 0;
-    struct stat status;
-    if (fstat(fd, &status) != 0) return -1;
-    const std::int64_t rest = std::min<std::int64_t>(std::max<std::int64_t>(status.st_size - pos, 0), max);
-    if (out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read at all
-    if (lseek(fd, pos, SEEK_SET) < 0) return -1;
+// Appends to out at most max bytes of fd from its current offset, as appendRead does, leaving
+// out as it was when that fails or when more than cap bytes were read.
+std::int64_t appendWhole(int fd, std::int64_t max, std::int64_t cap, VnString& out) {
     if (out.length() == 0) {
         const std::int64_t got = appendRead(fd, max, out);
-        if (got < 0) out.clear();
-        return got;
+        if (got < 0 || got > cap) out.clear();
+        return got > cap ? -1 : got;
     }
     // Read aside, so that a read that fails leaves what out held as it was.
     VnString read;
     const std::int64_t got = appendRead(fd, max, read);
-    if (got < 0) return -1;
+    if (got < 0 || got > cap) return -1;
     try {
         out += read;
     } catch (const std::bad_alloc&) {
         return -1;
     }
     return got;
+}
+
+}  // namespace
+
+std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
+    if (pos < 0) pos = 0;
+    struct stat status;
+    if (fstat(fd, &status) != 0) return -1;
+    if (_vn_after_size) _vn_after_size(fd);
+    // A size of 0 tells nothing: whole blocks are read until the file ends or the cap is passed.
+    const bool unsized = status.st_size == 0;
+    const std::int64_t rest = unsized ? std::min(max, kVnUnsizedReadMax + kReadBlock)
+                                      : std::min(std::max<std::int64_t>(status.st_size - pos, 0), max);
+    if (!unsized && out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read
+    if (lseek(fd, pos, SEEK_SET) < 0) return -1;
+    return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, out);
+}
+
+int vn_read_fd_from(int fd, int pos, VnString& out) {
+    struct stat status;
+    if (fstat(fd, &status) != 0 || status.st_size > INT_MAX) return -1;
+    const std::int64_t start = pos < 0 ? 0 : pos;
+    // Past offset INT_MAX nothing is read: only a file of size 0 can reach it.
+    const std::int64_t got = vn_read_fd(fd, start, INT_MAX - start, out);
+    return got < 0 ? -1 : static_cast<int>(start + got);
 }
 
 int vn_write_fd(int fd, const VnString& text) {

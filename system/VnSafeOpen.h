@@ -68,9 +68,23 @@ VnFd vn_open_file_below(const VnString& base, const VnString* names, int count, 
 std::vector<std::string> vn_dir_names(VnFd dir);
 
 // Appends to out the bytes of the open file from offset pos (0 when negative) up to its end,
-// at most max of them. Answers the number appended, or -1 when reading fails or out cannot
-// hold them (out is then as it was); a file too large by its size is not read at all.
+// at most max of them. The end is where the size of the file puts it when the read starts:
+// bytes added to the file while it is read are not taken. A file that reports size 0 (those of
+// /proc and /sys do) is read to its end, but not past kVnUnsizedReadMax bytes. Answers the number
+// appended, or -1 when reading fails, when out cannot hold them (a file too large by its size
+// is not read at all) or when a file of size 0 holds more than kVnUnsizedReadMax bytes past pos
+// (at most one block more is read then); out is then as it was.
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out);
+// For callers that answer an int offset: appends to out the bytes of the open file from offset
+// pos (0 when negative) to its end, as vn_read_fd does. Answers the offset just past the last
+// byte read, or -1, with out as it was, when reading fails, out cannot hold the bytes, or the
+// file is of 2 GiB or more by its size when the read starts, whatever pos (not read at all then).
+int vn_read_fd_from(int fd, int pos, VnString& out);
+// The most that vn_read_fd takes from a file that reports size 0: 64 MiB.
+constexpr std::int64_t kVnUnsizedReadMax = std::int64_t(64) << 20;
+// Called, when set, with the descriptor of a file whose size a reader (vn_read_fd, the history
+// queries) has just taken, before any of it is read: tests change the file there. Null in use.
+extern void (*_vn_after_size)(int fd);
 // Writes the bytes of text to the open file. 1 when every byte was written, else 0.
 int vn_write_fd(int fd, const VnString& text);
 

@@ -65,7 +65,57 @@ struct CountingLess {
     bool operator()(std::string_view a, std::string_view b) const { return ++comparisons, a < b; }
 };
 
+// The bytes that name tables below take and give back through their allocator.
+std::size_t bytesTaken = 0;
+std::size_t bytesGiven = 0;
+
+template <class T>
+struct CountingAllocator {
+    using value_type = T;
+    CountingAllocator() = default;
+    template <class U>
+    CountingAllocator(const CountingAllocator<U>&) {}
+    T* allocate(std::size_t n) {
+        bytesTaken += n * sizeof(T);
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, std::size_t n) {
+        bytesGiven += n * sizeof(T);
+        std::allocator<T>().deallocate(p, n);
+    }
+    template <class U>
+    bool operator==(const CountingAllocator<U>&) const {
+        return true;
+    }
+    template <class U>
+    bool operator!=(const CountingAllocator<U>&) const {
+        return false;
+    }
+};
+
 }  // namespace
+
+// Every block a name table takes goes through its allocator and comes back through it, the
+// grouped tables and their keys as well as the exact table they are replayed into, long keys
+// on the heap included.
+TEST(VnPackNames, TablesGiveBackThroughTheirAllocatorWhatTheyTook) {
+    bytesTaken = bytesGiven = 0;
+    {
+        VnPackNames<int, std::less<>, CountingAllocator<int>> names;
+        const std::string stem = "a_name_longer_than_a_short_string_";
+        for (int i = 0; i < 60; ++i)
+            names.add(stem + static_cast<char>('a' + i % 20), i);
+        const std::size_t grouped = bytesTaken;
+        EXPECT_GT(grouped, 20 * stem.size());
+        names.add(stem + "1", -1);  // ends in a digit: every key becomes exact
+        for (int i = 60; i < 80; ++i)
+            names.add(stem + static_cast<char>('a' + i % 20), i);
+        EXPECT_GT(bytesTaken - grouped, 80 * stem.size());
+        EXPECT_TRUE(*names.find(stem + "a", 3) == 60 && *names.find(stem + "b3") == 61);
+        EXPECT_EQ(*names.find(stem + "1"), -1);
+    }
+    EXPECT_EQ(bytesGiven, bytesTaken);
+}
 
 // Names that share one std::hash value, filed twice each, whether every key is exact from the
 // start ("x1" came first) or the names were grouped, then replayed into exact keys: filing and

@@ -9,6 +9,7 @@
 
 #include "job/VnLog.h"
 #include "system/VnFile.h"
+#include "system/VnSafeOpen.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
@@ -253,4 +254,28 @@ TEST_F(VnHistoryTest, FilesOf2GiBOrMoreAreNotRead) {
                                             "ERROR: history file " + jobFile(7) + " too large, not read.",
                                             "ERROR: history file " + jobFile(8) + " cut short."}));
     });
+}
+
+namespace {
+
+// Appends a line to the history file named here when a reader has taken its size.
+std::string grownHistory;
+void addHistoryLine(int) {
+    VnFile::append(grownHistory.c_str(), "[T]\t9\tjob\t4\t-1\tlate\n");
+}
+
+}  // namespace
+
+// A history file that grows while it is queried gives the lines it held when it was opened.
+TEST_F(VnHistoryTest, LinesAddedDuringAQueryAreLeftOut) {
+    VnLog::jobbuilddir(base(), 4);
+    grownHistory = jobFile(4);
+    spit(grownHistory, "[T]\t1\tjob\t4\t-1\ta\n[T]\t2\twork\t4\tf\tb\n");
+    _vn_after_size = addHistoryLine;
+    const std::string first = read(4);
+    VnHistoryList work;
+    VnHistory::query(base(), 4, VnString("f"), work);
+    _vn_after_size = nullptr;
+    EXPECT_EQ(first + "|" + fieldsOf(work), "4,-1,1,,a;4,-1,2,f,b;|4,-1,2,f,b;");
+    EXPECT_EQ(read(4), "4,-1,1,,a;4,-1,2,f,b;4,-1,9,,late;4,-1,9,,late;");  // both were added
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -219,6 +220,14 @@ TEST_F(VnLogTest, LoadingConstructorsAndPositions) {
     EXPECT_EQ(appended.loaddata(at("job/0/12/12_0.out").c_str(), 2), 4);
     EXPECT_EQ(appended.loaddata(at("missing").c_str(), 0), -1);
     EXPECT_EQ(str(appended.data()), "xro");
+    // A log of 2 GiB or more is refused whatever the offset; one of 2 GiB - 1 reads to its end.
+    std::filesystem::resize_file(at("job/0/12/12_0.out"), std::uintmax_t(INT_MAX) + 1);
+    EXPECT_EQ(appended.loaddata(at("job/0/12/12_0.out").c_str(), INT_MAX - 3), -1);
+    EXPECT_EQ(str(appended.data()), "xro");
+    std::filesystem::resize_file(at("job/0/12/12_0.out"), INT_MAX);
+    EXPECT_EQ(appended.loaddata(at("job/0/12/12_0.out").c_str(), INT_MAX - 3), INT_MAX);
+    EXPECT_EQ(appended.data().length(), 6);
+    std::filesystem::resize_file(at("job/0/12/12_0.out"), 4);  // "zero" again
 
     VnCommand cmd;
     cmd.workids().push(new VnWorkId(12, "f17"));

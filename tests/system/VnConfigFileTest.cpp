@@ -175,13 +175,20 @@ TEST(VnConfigFile, References) {
     EXPECT_EQ(section(*f, "a") + section(*f, "b"), "x=;y=;");
     EXPECT_EQ(section(*f, "c") + section(*f, "d"), "x=121;y=21;");
 
-    // The last section made expands first, so each reference here runs down the whole chain,
-    // which is cut 64 references deep.
+    // The last section made expands first, so the first reference runs down the whole chain;
+    // each value counts the references below it: s64 reads 64 deep and comes out whole, s65 on
+    // are cut, each with a warning.
     std::string chain = "[s0]\nv = x\n";
     for (int i = 1; i < 70; ++i)
         chain += "[s" + std::to_string(i) + "]\nv = $s" + std::to_string(i - 1) + ".v\n";
+    testing::internal::CaptureStderr();
     f = parsed(chain);
-    EXPECT_EQ(section(*f, "s63") + section(*f, "s64"), "v=x;v=;");
+    std::string deeper;
+    for (int i = 65; i < 70; ++i)
+        deeper += "WARNING: s" + std::to_string(i) +
+                  ".v references nest deeper than 64... leaving the rest empty.\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), deeper);
+    EXPECT_EQ(section(*f, "s64") + section(*f, "s65"), "v=x;v=;");
 
     EXPECT_STREQ(f->_value("s0", "s1", "$v $self.v.${s2._}$nosuch.v").value(), "x x.s2.v");
     EXPECT_STREQ(VnConfigFile::_localvalue("s", "$self.x ${this.y} self $$self {self}").value(),
@@ -272,27 +279,35 @@ TEST_F(VnConfigFileOnDisk, LoadReadsFilesUpToTheCap) {
 
 // Size and work stay proportional to the text, however the references fan out.
 TEST(VnConfigFile, LargeTexts) {
-    // Each section refers to the next, which is expanded before it: all of them come out whole.
+    // Each section refers to the next, which is expanded before it: the 64 last come out whole,
+    // the others are cut, and 100 of their warnings are written.
     std::string chain;
     const int n = 60000;
     for (int i = 0; i < n; ++i)
         chain += "[h" + std::to_string(i) + "]\nv = \"$h" + std::to_string(i + 1) + ".v\"\nw = {a b}\n";
     chain += "[h" + std::to_string(n) + "]\nv = end\n";
+    testing::internal::CaptureStderr();
     auto f = parsed(chain);
+    const std::string warnings = testing::internal::GetCapturedStderr();
     EXPECT_GT(chain.size(), 2000000u);
-    EXPECT_EQ(section(*f, "h0") + section(*f, "h59999"), "v=end;w=a b;v=end;w=a b;");
+    EXPECT_EQ(section(*f, "h59935") + section(*f, "h59936"), "v=;w=a b;v=end;w=a b;");
+    EXPECT_EQ(section(*f, "h0") + section(*f, "h59999"), "v=;w=a b;v=end;w=a b;");
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 101);
+    EXPECT_EQ(warnings.substr(0, 84),
+              "WARNING: h59935.v references nest deeper than 64... leaving the rest empty.\nWARNING:");
+    EXPECT_EQ(warnings.substr(warnings.size() - 39), "WARNING: 59836 more warnings left out.\n");
 
     // Each value doubles the one before: each expansion stops at its own allowance, with a
     // warning that names it, and the values within theirs come out whole.
     testing::internal::CaptureStderr();
     f = parsed(doublingSections(40));
     std::string cut;
-    for (int i = 40; i >= 16; --i)
+    for (int i = 20; i <= 40; ++i)
         cut += cutWarning("s" + std::to_string(i) + ".v");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), cut);
     for (int i = 1; i <= 40; ++i) {
         const int length = f->config(("s" + std::to_string(i)).c_str())->option("v").length();
-        EXPECT_TRUE(i < 16 ? length == 8 << i : length > 100000) << i << ": " << length;
+        EXPECT_TRUE(i < 20 ? length == 8 << i : length > 1000000) << i << ": " << length;
     }
     const int longest = f->config("s40")->option("v").length();
     EXPECT_GT(longest, 10000);
@@ -323,8 +338,8 @@ TEST(VnConfigFile, ReplacedValuesAddNothing) {
 TEST(VnConfigFile, EachValueHasItsOwnAllowance) {
     testing::internal::CaptureStderr();
     auto f = parsed("[paths]\nroot = /show\n[a]\ndir = $paths.root\nsub = \"${a.dir}/shots\"\n" +
-                    doublingSections(16));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), cutWarning("s16.v") + cutWarning("s15.v"));
+                    doublingSections(20));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), cutWarning("s19.v") + cutWarning("s20.v"));
     EXPECT_EQ(section(*f, "a"), "dir=/show;sub=/show/shots;");
     EXPECT_EQ(f->config("s13")->option("v").length(), 8 << 13);
 

@@ -1,13 +1,17 @@
 #include "system/VnFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "system/VnSafeOpen.h"
+#include "tests/support/BytesRead.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 
@@ -143,19 +147,92 @@ TEST_F(VnFileTest, LargeFileListsArchivedAndRecoveredWhole) {
 }
 
 // A sparse file of 2 GiB and more stands in for one that no string can hold: every reader
-// answers its failure result without reading it.
+// answers its failure result without reading it, loadpos too when little is left past its
+// offset. One byte less is read (loadpos near its end); load still refuses it unread, as a text
+// holds at most 2 GiB - 2 bytes.
 TEST_F(VnFileTest, FilesTooLargeToHoldAreRefusedUnread) {
     const VnString big = path("big");
     spit(at("big"), "");
-    std::filesystem::resize_file(at("big"), std::uintmax_t(INT_MAX) + 100);
+    const long long before = bytesReadSoFar();
+    for (std::uintmax_t size : {std::uintmax_t(INT_MAX) + 100, std::uintmax_t(INT_MAX) + 1}) {
+        std::filesystem::resize_file(at("big"), size);
+        EXPECT_EQ(VnFile::load(big).length(), 0);
+        EXPECT_EQ(fields(VnFile(big)), "||");
+        TestItem item;
+        EXPECT_EQ(item.recover(big) + item.recoverXML(big), 0);
+        VnString out("kept");
+        EXPECT_EQ(VnFile::loadpos(big, 0, out), -1);
+        EXPECT_EQ(VnFile::loadpos(big, INT_MAX - 100, out), -1) << size;
+        EXPECT_EQ(bytes(out), "kept");
+    }
+    std::filesystem::resize_file(at("big"), INT_MAX);
+    VnString out("x");
+    EXPECT_EQ(VnFile::loadpos(big, INT_MAX - 100, out), INT_MAX);  // the last 100 bytes
+    EXPECT_EQ(bytes(out), "x" + std::string(100, '\0'));
     EXPECT_EQ(VnFile::load(big).length(), 0);
-    EXPECT_EQ(fields(VnFile(big)), "||");
-    TestItem item;
-    EXPECT_EQ(item.recover(big) + item.recoverXML(big), 0);
+    EXPECT_LT(bytesReadSoFar() - before, 64 << 10);
+}
+
+// Appends to the file named here when a reader has taken its size.
+std::string grown;
+void growFile(int) {
+    std::ofstream(grown, std::ios::binary | std::ios::app) << "+added";
+}
+
+// A file is read as far as its size when opened: what is added during the read is left out,
+// unless the file reported size 0 and is read to its end.
+TEST_F(VnFileTest, BytesAddedDuringALoadAreLeftOut) {
+    grown = at("f");
+    spit(grown, "0123456789");
+    _vn_after_size = growFile;
+    const std::string loaded = bytes(VnFile::load(path("f")));
+    VnString out("x");
+    const int end = VnFile::loadpos(path("f"), 4, out);
+    const VnFile file(path("f"));
+    spit(grown, "");
+    const std::string fromEmpty = bytes(VnFile::load(path("f")));
+    _vn_after_size = nullptr;
+    EXPECT_EQ(loaded + "|" + std::to_string(end) + bytes(out) + "|" + bytes(file.data()),
+              "0123456789|16x456789+added|0123456789+added+added");
+    EXPECT_EQ(fromEmpty, "+added");
+}
+
+// Files of /proc report size 0: a small one loads whole, one of more than 64 MiB (the page map
+// of the process) gives the failure result after reading at most one block past 64 MiB.
+TEST(VnFile, FilesOfSize0ReadToTheirEndUpTo64MiB) {
+    const std::string status = bytes(VnFile::load("/proc/self/status"));
+    EXPECT_EQ(status.substr(0, 5), "Name:");
+    EXPECT_NE(status.find("\nVmPeak:"), std::string::npos);
+    EXPECT_EQ(status.back(), '\n');
+    if (access("/proc/self/pagemap", R_OK) != 0) GTEST_SKIP() << "no page map";
+    const long long before = bytesReadSoFar();
+    EXPECT_EQ(VnFile::load("/proc/self/pagemap").length(), 0);
+    const long long read = bytesReadSoFar() - before;
+    EXPECT_GT(read, 64 << 20);
+    EXPECT_LE(read, (64 << 20) + (64 << 10) + 4096);
     VnString out("kept");
-    EXPECT_EQ(VnFile::loadpos(big, 0, out), -1);
-    EXPECT_EQ(VnFile::loadpos(big, INT_MAX - 100, out), INT_MAX);  // the last 200 bytes fit
-    EXPECT_EQ(out.length(), 204);
+    EXPECT_EQ(VnFile::loadpos("/proc/self/pagemap", 8, out), -1);
+    EXPECT_EQ(bytes(out), "kept");
+}
+
+// Files that save, append, touch or writable make get mode 0666 less the umask; a file that
+// exists keeps its mode.
+TEST_F(VnFileTest, FilesMadeGetMode0644UnderUmask022) {
+    spit(at("kept"), "k");
+    std::filesystem::permissions(at("kept"), std::filesystem::perms(0600));
+    const mode_t saved = umask(022);
+    VnFile::save(path("saved"), "s");
+    VnFile::append(path("appended"), "a");
+    VnFile::touch(path("touched"));
+    VnFile::writable(path("writable"));
+    VnFile::save(path("kept"), "s");
+    umask(saved);
+    std::string modes;
+    for (const char* name : {"saved", "appended", "touched", "writable", "kept"}) {
+        struct stat status {};
+        modes += std::to_string(stat(at(name).c_str(), &status) == 0 ? status.st_mode & 07777 : 1) + " ";
+    }
+    EXPECT_EQ(modes, "420 420 420 420 384 ");  // 0644 four times, then 0600
 }
 
 }  // namespace

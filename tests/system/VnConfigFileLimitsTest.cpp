@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "farm/VnPathMap.h"
+#include "system/VnConfigFile.h"
+#include "system/VnWarnings.h"
+#include "tests/support/TempDir.h"
+
+// Every allocation of this program is counted, so that a test can count what an expansion does.
+namespace {
+long allocations = 0;
+}  // namespace
+
+void* testAllocate(std::size_t n) noexcept {
+    ++allocations;
+    return std::malloc(n ? n : 1);
+}
+
+#include "tests/support/ReplacedNew.h"
+
+namespace {
+
+// What std::cerr receives while it lives.
+class CapturedErrors {
+public:
+    CapturedErrors() : _old(std::cerr.rdbuf(_text.rdbuf())) {}
+    ~CapturedErrors() { std::cerr.rdbuf(_old); }
+    std::string text() const { return _text.str(); }
+    long lines() const {
+        const std::string all = text();
+        return std::count(all.begin(), all.end(), '\n');
+    }
+
+private:
+    std::ostringstream _text;
+    std::streambuf* _old;
+};
+
+std::string value(const VnConfigFile& file, const std::string& section, const std::string& key) {
+    const VnConfig* config = file.config(section.c_str());
+    return config ? std::string(config->option(key.c_str()).value()) : "none";
+}
+
+std::string deeper(const std::string& label) {
+    return "WARNING: " + label + " references nest deeper than 64... leaving the rest empty.\n";
+}
+
+// The ways a chain's links are written: a section each, or keys of one section read as $s.k,
+// $k or ${s.k}.
+enum class Form { Sections, Dotted, Plain, Braced };
+
+// Link i of a chain of n references: it reads link i + 1; link n holds "end".
+std::string link(Form form, int i, int n) {
+    const std::string next = std::to_string(i + 1);
+    if (form == Form::Sections)
+        return "[c" + std::to_string(i) + "]\nv = " + (i == n ? "end" : "$c" + next + ".v") + "\n";
+    std::string text = "k" + std::to_string(i) + " = ";
+    if (i == n) return text + "end\n";
+    if (form == Form::Dotted) return text + "$s.k" + next + "\n";
+    if (form == Form::Plain) return text + "$k" + next + "\n";
+    return text + "\"${s.k" + next + "}\"\n";
+}
+
+// The chain's links written in the order given: 0 forward, 1 backward, 2 shuffled.
+std::string chain(Form form, int n, int order) {
+    std::string text = form == Form::Sections ? "" : "[s]\n";
+    for (int j = 0; j <= n; ++j) {
+        const int i = order == 0 ? j : order == 1 ? n - j : j * 7 % (n + 1);
+        text += link(form, i, n);
+    }
+    return text;
+}
+
+}  // namespace
+
+// A chain of n references expands whole when n is at most 64 and is cut, with one warning, at
+// 65, however its links are written and in whatever order they stand.
+TEST(VnConfigFileLimits, ChainDepthIsTheChainsOwn) {
+    for (const Form form : {Form::Sections, Form::Dotted, Form::Plain, Form::Braced}) {
+        const bool sections = form == Form::Sections;
+        const std::string where = sections ? "c" : "s", key = sections ? "v" : "k";
+        for (int order = 0; order < 3; ++order) {
+            for (const int n : {64, 65}) {
+                VnConfigFile file;
+                CapturedErrors errors;
+                file.parse(chain(form, n, order).c_str());
+                const auto at = [&](int i) {
+                    return sections ? value(file, "c" + std::to_string(i), "v")
+                                    : value(file, "s", "k" + std::to_string(i));
+                };
+                const std::string first = sections ? "c0.v" : "s.k0";
+                SCOPED_TRACE(first + " order " + std::to_string(order) + " n " + std::to_string(n));
+                EXPECT_EQ(at(0), n == 64 ? "end" : "");
+                EXPECT_EQ(at(1), "end");
+                EXPECT_EQ(errors.text(), n == 64 ? "" : deeper(first));
+            }
+        }
+    }
+}
+
+// Each value is expanded once: a ladder of (empty) values that each read the next twice costs
+// work in proportion to its length, not to the 2^40 paths through it.
+TEST(VnConfigFileLimits, EachValueExpandsOnce) {
+    std::string ladder = "[t40]\nv = \"\"\n";
+    for (int i = 39; i >= 0; --i) {
+        const std::string next = "$t" + std::to_string(i + 1) + ".v";
+        ladder +=
+            "[t" + std::to_string(i) + "]\nv = \"" + next + next + "\"\nw = " + std::to_string(i) + "\n";
+    }
+    const VnString text(ladder.c_str());
+    VnConfigFile file;
+    CapturedErrors errors;
+    const long before = allocations;
+    file.parse(text);
+    EXPECT_LT(allocations - before, 4000);  // about 40 a value; billions when values are read again
+    EXPECT_EQ(errors.text(), "");
+    EXPECT_EQ(value(file, "t0", "v") + value(file, "t0", "w"), "0");
+}
+
+// One parse writes at most 100 warnings and then one line that counts the others; each quoted
+// text is cut to 200 bytes and "...".
+TEST(VnConfigFileLimits, WarningsAreBounded) {
+    const std::string name(1000000, 'h');
+    std::string parents;
+    for (int i = 0; i < 8000; ++i)
+        parents += " p" + std::to_string(i);
+    VnConfigFile file;
+    {
+        CapturedErrors errors;
+        file.parse(("[" + name + "] :" + parents + "\nk = 1\n").c_str());
+        std::string expected;
+        for (int i = 0; i < 100; ++i)
+            expected += "WARNING: " + name.substr(0, 200) + "... missing parent p" + std::to_string(i) +
+                        "... skipping.\n";
+        EXPECT_EQ(errors.text(), expected + "WARNING: 7900 more warnings left out.\n");
+        EXPECT_LT(errors.text().size(), 64u << 10);
+    }
+    EXPECT_EQ(value(file, name, "k"), "1");
+
+    // At 200 bytes a text is quoted whole; past that, cut. The same holds for the section and
+    // key a cut value names.
+    const std::string h200(200, 'a'), h201(201, 'b'), p300(300, 'p'), k201(201, 'k');
+    std::string text = "[" + h200 + "] : " + p300 + "\n[" + h201 + "] : x\n[" + h201 + "]\n";
+    for (int i = 0; i < 65; ++i)
+        text += (i ? "k" + std::to_string(i) : k201) + " = $k" + std::to_string(i + 1) + "\n";
+    CapturedErrors errors;
+    file.parse((text + "k65 = end\n").c_str());
+    EXPECT_EQ(errors.text(), "WARNING: " + h200 + " missing parent " + p300.substr(0, 200) +
+                                 "...... skipping.\n" + "WARNING: " + h201.substr(0, 200) +
+                                 "... missing parent x... skipping.\n" +
+                                 deeper(h201.substr(0, 200) + "...." + k201.substr(0, 200) + "..."));
+    EXPECT_EQ(VnWarnings::quote(VnString(h201.c_str())), h201.substr(0, 200) + "...");
+}
+
+// The bound counts the warnings of the parse and of its expansions together: 100 are written
+// whole, the 101st is counted.
+TEST(VnConfigFileLimits, ParseAndExpansionShareTheBound) {
+    const auto warnings = [](int parents) {
+        std::string text = "[s] :";
+        for (int i = 0; i < parents; ++i)
+            text += " p" + std::to_string(i);
+        text += "\n";
+        for (int i = 0; i < 105; ++i)  // k0 to k40 are more than 64 deep
+            text += "k" + std::to_string(i) + " = $k" + std::to_string(i + 1) + "\n";
+        VnConfigFile file;
+        CapturedErrors errors;
+        file.parse((text + "k105 = end\n").c_str());
+        return errors.text();
+    };
+    const std::string hundred = warnings(59), more = warnings(60);
+    // The warning that stops a parse is written after any number of others.
+    VnConfigFile big;
+    std::string text = "[p]\nv = " + std::string(4000, 'v') + "\n[a[1-1000]] :";
+    for (int i = 0; i < 200; ++i)
+        text += " m" + std::to_string(i);
+    for (int i = 0; i < 12; ++i)
+        text += " p";
+    CapturedErrors errors;
+    big.parse((text + "\n").c_str());
+    EXPECT_EQ(errors.lines(), 102);
+    EXPECT_NE(errors.text().find("WARNING: configuration text too large... skipping the rest.\n"),
+              std::string::npos);
+    EXPECT_EQ(std::count(hundred.begin(), hundred.end(), '\n'), 100);
+    EXPECT_EQ(hundred.find("left out"), std::string::npos);
+    EXPECT_EQ(std::count(more.begin(), more.end(), '\n'), 101);
+    EXPECT_EQ(more.substr(more.size() - 35), "WARNING: 1 more warnings left out.\n");
+}
+
+class VnConfigFileLimitsOnDisk : public TempDirTest {};
+
+// A path map load is one reading: its warnings are bounded as a parse's are.
+TEST_F(VnConfigFileLimitsOnDisk, PathMapWarningsAreBounded) {
+    std::string text = "[direct]\n/a = /b\n[" + std::string(5000, 'x') + "] :";
+    for (int i = 0; i < 3000; ++i)
+        text += " p" + std::to_string(i);
+    spit(at("paths.conf"), text + "\n");
+    VnPathMap map;
+    CapturedErrors errors;
+    EXPECT_EQ(map.load(at("paths.conf").c_str()), 1);
+    EXPECT_EQ(errors.lines(), 101);
+    EXPECT_LT(errors.text().size(), 32u << 10);
+    EXPECT_EQ(errors.text().substr(errors.text().size() - 38), "WARNING: 2900 more warnings left out.\n");
+    EXPECT_STREQ(map.directmap().get("/a")->value(), "/b");
+}

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "base/VnBaseList.h"
 #include "base/VnHashIndex.h"
@@ -29,6 +30,9 @@
 // only when it used up a path without meeting an empty slot. So however many keys share one
 // hash value, every operation costs at most one path walk and one index look-up, and the
 // index is ordered (VnHashIndex): a look-up there costs O(log n) comparisons whatever the keys.
+//
+// A move hands the slots, the index and the entries to the target without allocating and
+// leaves the source empty, with no slots: its next set allocates a first table again.
 template <class V, bool OwnsValues>
 class VnHashTable {
 public:
@@ -38,6 +42,11 @@ public:
 
 protected:
     VnHashTable();
+    // A table with no slots yet, as a move leaves its source.
+    struct NoSlots {};
+    explicit VnHashTable(NoSlots) noexcept {}
+    VnHashTable(VnHashTable&& other) noexcept { swapTable(other); }
+    VnHashTable& operator=(VnHashTable&& other) noexcept;
 
     int set(V value, VnString* key);
     int set(V value, const VnString& key);
@@ -99,12 +108,16 @@ protected:
     virtual void _tableAllocating(std::size_t) {}
     // Puts the given slots, of size n, in place and answers the ones they replace.
     Slot* swapSlots(Slot* t, int n);
+    // Exchanges the slots, the entries and the overflow index of the two tables.
+    void swapTable(VnHashTable& other) noexcept;
     bool occupied(int s) const { return slots[s].key && slots[s].key != &deleted; }
 
     Slot* slots = nullptr;
     int size = 0;
     int count = 0;
-    VnString deleted;  // marks deleted slots by its address; never given text
+    // Marks deleted slots by its address; never given text. One marker serves every table of
+    // the type, so slots keep their meaning when they pass from one table to another.
+    static inline VnString deleted;
     KeyColumn keytable{this};
     ValueColumn valuetable{this};
 
@@ -129,6 +142,7 @@ private:
     int slotBeyondPath(const VnString& key) const;
     void forgetBeyondPath(int s);
     int nextFreeSlot();
+    void ensureSlots();
     void store(int s, V value, VnString* key, const VnHashKeyInfo& info);
     int setOnPath(V value, VnString* key, const VnHashKeyInfo& info);
     void place(V value, VnString* key, const VnHashKeyInfo& info);
@@ -153,6 +167,27 @@ template <class V, bool OwnsValues>
 VnHashTable<V, OwnsValues>::~VnHashTable() {
     clear();
     delete[] slots;
+}
+
+// The old entries are destroyed only once other's are in place: other may live inside one of
+// the old values.
+template <class V, bool OwnsValues>
+VnHashTable<V, OwnsValues>& VnHashTable<V, OwnsValues>::operator=(VnHashTable&& other) noexcept {
+    if (&other != this) {
+        VnHashTable old(std::move(*this));
+        swapTable(other);
+    }
+    return *this;
+}  // the old entries go with old
+
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::swapTable(VnHashTable& other) noexcept {
+    std::swap(slots, other.slots);
+    std::swap(size, other.size);
+    std::swap(count, other.count);
+    std::swap(wrap, other.wrap);
+    std::swap(freeCursor, other.freeCursor);
+    overflow.swap(other.overflow);
 }
 
 template <class V, bool OwnsValues>
@@ -253,7 +288,15 @@ int VnHashTable<V, OwnsValues>::setOnPath(V value, VnString* key, const VnHashKe
 
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::_set(V value, VnString* key) {
-    return key ? setOnPath(value, key, VnHashKeyInfo::of(*key)) : 0;
+    if (!key) return 0;
+    ensureSlots();
+    return setOnPath(value, key, VnHashKeyInfo::of(*key));
+}
+
+// Gives a table left without slots by a move its first slots again.
+template <class V, bool OwnsValues>
+void VnHashTable<V, OwnsValues>::ensureSlots() {
+    if (size < 1) delete[] swapInSlots(kInitialSize);
 }
 
 // Stores a new key whose path has no free slot in the next free slot, and indexes it there.
@@ -276,7 +319,8 @@ void VnHashTable<V, OwnsValues>::place(V value, VnString* key, const VnHashKeyIn
 // value are all stored, and the table stays in proportion to its entries, whatever the keys.
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::set(V value, VnString* key) {
-    if (!key || size < 1) return 0;
+    if (!key) return 0;
+    ensureSlots();
     const VnHashKeyInfo info = VnHashKeyInfo::of(*key);
     for (int rounds = 0; !setOnPath(value, key, info); ++rounds) {
         if (rounds == kGrowthRounds || !growthPays()) {
@@ -319,6 +363,7 @@ V VnHashTable<V, OwnsValues>::remove(const VnString& key) {
 
 template <class V, bool OwnsValues>
 int VnHashTable<V, OwnsValues>::grownSize(int size) {
+    if (size < 1) return kInitialSize;
     const std::int64_t grown = static_cast<std::int64_t>(size) * 4 + std::rand() % 100 + 1;
     return grown < kMaxSize ? static_cast<int>(grown) : kMaxSize;
 }
@@ -385,8 +430,11 @@ class VnBaseHash : public VnHashTable<T*, true> {
 public:
     VnBaseHash() = default;
     VnBaseHash(const VnBaseHash&) = delete;  // hashes are copied deeply, only by copy and operator=
-    VnBaseHash(VnBaseHash&&) = delete;
-    VnBaseHash& operator=(VnBaseHash&&) = delete;
+    VnBaseHash(VnBaseHash&& other) noexcept : Table(std::move(other)) {}
+    VnBaseHash& operator=(VnBaseHash&& other) noexcept {
+        Table::operator=(std::move(other));
+        return *this;
+    }
 
     using Table::_key;
     using Table::_set;
@@ -406,6 +454,10 @@ public:
     void values(VnBaseList<T>& out);
 
 private:
+    using Slot = typename Table::Slot;
+
+    explicit VnBaseHash(typename Table::NoSlots none) noexcept : Table(none) {}
+    void copySlots(const VnBaseHash<T>& other);
     template <class E>
     static void pushOnto(VnBaseList<E>& out, E* element) {
         if (!out.push(element)) throw std::bad_alloc();
@@ -413,30 +465,43 @@ private:
 };
 
 // A deep copy, slot for slot: the copy meets its entries in the same order as other, and
-// copies its overflow index and free-slot cursor, which refer to the same slots.
+// copies its overflow index and free-slot cursor, which refer to the same slots. The copy is
+// made aside and takes the place of the old entries only when whole, so a copy that fails
+// (an allocation, or the read in progress refusing its charge) leaves this hash as it was;
+// the old entries are destroyed last, as other may live inside one of them.
 template <class T>
 void VnBaseHash<T>::copy(const VnBaseHash<T>& other) {
     if (&other == this) return;
-    typename Table::Overflow index(other.overflow);  // first: it may fail or be refused
-    this->clear();
-    delete[] this->swapInSlots(other.size);
+    VnBaseHash<T> copies{typename Table::NoSlots()};
+    copies.overflow = other.overflow;  // first: it may fail or be refused
+    if (other.size > 0) {
+        this->_tableAllocating(sizeof(Slot) * static_cast<std::size_t>(other.size));
+        copies.swapSlots(new Slot[other.size](), other.size);
+        copies.copySlots(other);
+    }
+    copies.freeCursor = other.freeCursor;
+    this->swapTable(copies);
+}  // the old entries go with copies
+
+// Fills this table's slots, as many as other's, with copies of other's keys and values. What
+// was copied before a failure is destroyed with this table.
+template <class T>
+void VnBaseHash<T>::copySlots(const VnBaseHash<T>& other) {
     for (int s = 0; s < other.size; ++s) {
-        const typename Table::Slot& from = other.slots[s];
-        typename Table::Slot& to = this->slots[s];
+        const Slot& from = other.slots[s];
+        Slot& to = this->slots[s];
         if (from.value) {
             to.value = new T();
             to.value->copy(*from.value);
         }
         to.info = from.info;
-        if (from.key == &other.deleted) {
-            to.key = &this->deleted;
+        if (from.key == &Table::deleted) {
+            to.key = from.key;
         } else if (from.key) {
             to.key = new VnString(*from.key);
             ++this->count;
         }
     }
-    this->overflow.swap(index);
-    this->freeCursor = other.freeCursor;
 }
 
 template <class T>

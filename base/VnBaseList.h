@@ -14,12 +14,17 @@
 // to the caller, who then owns it; release forgets all elements without deleting them.
 // The elements are the slots first to last; a slot may hold a null pointer.
 //
+// A move hands the slot array and the elements to the target, without allocating, and leaves
+// the source empty and ready for use; a move assignment deletes the target's old elements.
+//
 // T needs a virtual destructor, and for copy() a default constructor and copy(const T&).
 template <class T>
 class VnBaseList {
 public:
     VnBaseList() = default;
     VnBaseList(const VnBaseList&) = delete;  // lists are copied deeply, only by copy and operator=
+    VnBaseList(VnBaseList&& other) noexcept { swapSlots(other); }
+    VnBaseList& operator=(VnBaseList&& other) noexcept;
     virtual ~VnBaseList();
 
     int push(T* p);
@@ -45,6 +50,14 @@ protected:
     int capacity = 0;    // only grows: 0, 1, 3, 7, 15, ...
     int last = -1;       // slot of the last element
     int first = 0;       // slot of the first element; slots below it were shifted out
+
+    // Exchanges the slot arrays and the elements of the two lists.
+    void swapSlots(VnBaseList<T>& other) noexcept {
+        std::swap(data, other.data);
+        std::swap(capacity, other.capacity);
+        std::swap(last, other.last);
+        std::swap(first, other.first);
+    }
 
 private:
     int grow();
@@ -124,8 +137,8 @@ void VnBaseList<T>::clear() {
 }
 
 // A null element of other is copied as a null. If an element cannot be made or stored, the
-// exception passes to the caller and the elements copied so far stay in this list.
-// The copies are made in a list of their own first and take the place of the old elements
+// exception passes to the caller, the copies made so far are deleted and this list stays as it
+// was. The copies are made in a list of their own first and take the place of the old elements
 // only then: other may live inside one of this list's elements, which clearing would destroy.
 template <class T>
 void VnBaseList<T>::copy(const VnBaseList<T>& other) {
@@ -141,11 +154,18 @@ void VnBaseList<T>::copy(const VnBaseList<T>& other) {
         if (!copies.push(element.get())) throw std::bad_alloc();
         element.release();
     }
-    std::swap(data, copies.data);
-    std::swap(capacity, copies.capacity);
-    std::swap(last, copies.last);
-    std::swap(first, copies.first);
+    swapSlots(copies);
 }  // the old elements go with copies
+
+// The old elements are deleted only once other's are in place: other may live inside one of them.
+template <class T>
+VnBaseList<T>& VnBaseList<T>::operator=(VnBaseList<T>&& other) noexcept {
+    if (&other != this) {
+        VnBaseList<T> old(std::move(*this));
+        swapSlots(other);
+    }
+    return *this;
+}  // the old elements go with old
 
 template <class T>
 VnBaseList<T>& VnBaseList<T>::operator=(const VnBaseList<T>& other) {

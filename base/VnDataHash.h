@@ -2,6 +2,7 @@
 #define VN_BASE_VNDATAHASH_H
 
 #include <memory>
+#include <utility>
 
 #include "base/VnHash.h"
 #include "base/VnPack.h"
@@ -17,6 +18,13 @@ template <class T>
 class VnDataHash : public VnSimpleHash<T>, public VnPack {
 public:
     VnDataHash() { VnHashPacking<VnDataHash<T>>::chargeTable(*this); }
+    // Takes other's entries without allocating; other is left empty, and the packing state
+    // stays with each hash.
+    VnDataHash(VnDataHash<T>&& other) noexcept : VnSimpleHash<T>(std::move(other)), VnPack() {}
+    VnDataHash<T>& operator=(VnDataHash<T>&& other) noexcept {
+        VnSimpleHash<T>::operator=(std::move(other));
+        return *this;
+    }
     ~VnDataHash() override = default;
 
     // Only a typed class answers these.

@@ -2,6 +2,7 @@
 #define VN_BASE_VNHASH_H
 
 #include <memory>
+#include <utility>
 
 #include "base/VnBaseHash.h"
 #include "base/VnPack.h"
@@ -116,6 +117,9 @@ public:
     VnHash() { VnHashPacking<VnHash<T>>::chargeTable(*this); }
     // An empty hash with its own packing state, then a deep copy of other's entries.
     VnHash(const VnHash<T>& other);
+    // Takes other's entries without allocating; other is left empty, and the packing state
+    // stays with each hash.
+    VnHash(VnHash<T>&& other) noexcept : VnBaseHash<T>(std::move(other)), VnPack() {}
     ~VnHash() override = default;
 
     // Only a typed class answers these.
@@ -124,6 +128,10 @@ public:
 
     // Copies the entries deeply; each hash keeps its own packing state.
     VnHash<T>& operator=(const VnHash<T>& other);
+    VnHash<T>& operator=(VnHash<T>&& other) noexcept {
+        VnBaseHash<T>::operator=(std::move(other));
+        return *this;
+    }
 
     void encode() override { VnHashPacking<VnHash<T>>::encode(*this); }
     void decode() override { VnHashPacking<VnHash<T>>::decode(*this); }

@@ -8,7 +8,9 @@
 class VnIntHash : public VnDataHash<int> {
 public:
     VnIntHash();
+    VnIntHash(VnIntHash&& other) noexcept = default;
     ~VnIntHash() override;
+    VnIntHash& operator=(VnIntHash&& other) noexcept = default;
 
     int type() override;
     VnString typeXML() override;

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "base/VnBaseList.h"
 #include "base/VnPack.h"
@@ -24,6 +25,9 @@ template <class T>
 class VnList : public VnBaseList<T>, public VnPack {
 public:
     VnList() = default;
+    // Takes other's elements without allocating; other is left empty, and the packing state
+    // stays with each list.
+    VnList(VnList<T>&& other) noexcept : VnBaseList<T>(std::move(other)), VnPack() {}
     ~VnList() override = default;
 
     // Only a typed class answers these.
@@ -32,6 +36,7 @@ public:
 
     // Copies the elements deeply; each list keeps its own packing state.
     VnList<T>& operator=(const VnList<T>& other);
+    VnList<T>& operator=(VnList<T>&& other) noexcept;
 
     void encode() override;
     void decode() override;
@@ -58,6 +63,12 @@ template <class T>
 VnList<T>& VnList<T>::operator=(const VnList<T>& other) {
     VnBaseList<T>::operator=(other);
     VnPack::operator=(other);
+    return *this;
+}
+
+template <class T>
+VnList<T>& VnList<T>::operator=(VnList<T>&& other) noexcept {
+    VnBaseList<T>::operator=(std::move(other));
     return *this;
 }
 

@@ -240,6 +240,10 @@ extern thread_local bool _vn_xml_parser_fails;
     class Name : public Base {                                    \
     public:                                                       \
         Name() = default;                                         \
+        Name(const Name&) = default;                              \
+        Name(Name&&) = default;                                   \
+        Name& operator=(const Name&) = default;                   \
+        Name& operator=(Name&&) = default;                        \
         ~Name() override = default;                               \
         int type() override { return Number; }                    \
         VnString typeXML() override { return VnString(XmlName); } \

@@ -75,6 +75,25 @@ void VnString::_release(char* buffer, int size) const {
     delete[] buffer;
 }
 
+// Takes o's text, capacity and secure flag into this undefined string: a heap buffer by its
+// pointer, a text inside o by its bytes. o is left undefined and keeps its secure flag, so a
+// secret given to it later still goes to a heap buffer that is zeroed.
+void VnString::_take(VnString& o) noexcept {
+    if (o._isInline()) {  // the text and its NUL; the bytes past them are zero
+        std::memcpy(_inline, o._inline, std::size_t(o._length) + 1);
+        std::memset(_inline + o._length + 1, 0, kInlineSize - std::size_t(o._length) - 1);
+        _data = _inline;
+    } else {
+        _data = o._data;
+    }
+    _length = o._length;
+    _size = o._size;
+    _secure = o._secure;
+    o._data = nullptr;
+    o._length = 0;
+    o._size = 0;
+}
+
 std::int64_t VnString::heapCost(std::int64_t length) {
     const std::int64_t need = length + 1;
     if (need <= kInlineSize) return 0;
@@ -164,6 +183,11 @@ VnString::VnString(const VnString& o) : VnBase() {
     VnString::copy(o);
 }
 
+VnString::VnString(VnString&& o) noexcept : VnBase() {
+    _init();
+    _take(o);
+}
+
 VnString::VnString(int v) {
     _init();
     copy(v);
@@ -220,6 +244,15 @@ void VnString::copy(float v) {
 
 VnString& VnString::operator=(const VnString& o) {
     copy(o);
+    return *this;
+}
+
+VnString& VnString::operator=(VnString&& o) noexcept {
+    if (&o != this) {
+        _release(_data, _size);
+        _init();
+        _take(o);
+    }
     return *this;
 }
 

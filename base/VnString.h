@@ -24,13 +24,17 @@
 // bytes were held is zeroed when released.
 //
 // The text may lie inside the object: a string is copied with its copy
-// constructor or assignment, never moved as raw bytes.
+// constructor or assignment, never moved as raw bytes. A move takes the
+// source's heap buffer and its secure flag without allocating (a text inside
+// the source is copied into the target's own bytes) and leaves the source
+// undefined, with its secure flag, ready for use.
 class VnString : public VnBase {
 public:
     VnString();
     VnString(const char* s);
     VnString(const char* s, int n);
     VnString(const VnString& o);
+    VnString(VnString&& o) noexcept;
     VnString(int v);
     VnString(float v);
     ~VnString() override;
@@ -45,6 +49,7 @@ public:
     void copy(int v);
     void copy(float v);
     VnString& operator=(const VnString& o);
+    VnString& operator=(VnString&& o) noexcept;
     VnString& operator=(VnString* p);
     VnString& operator=(const char* s);
     VnString& operator=(int v);
@@ -129,6 +134,7 @@ private:
     template <typename... Args>
     void _appendFormatted(const char* format, Args... args);
     void _release(char* buffer, int size) const;
+    void _take(VnString& o) noexcept;
 
     char* _data;  // null while undefined, else _inline or a heap buffer of _size bytes
     int _length;  // bytes of text before the NUL

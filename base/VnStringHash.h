@@ -8,6 +8,8 @@
 class VnStringHash : public VnHash<VnString> {
 public:
     VnStringHash();
+    VnStringHash(const VnStringHash& other) = default;
+    VnStringHash(VnStringHash&& other) noexcept = default;
     ~VnStringHash() override;
 
     int type() override;
@@ -15,6 +17,7 @@ public:
 
     // A deep copy of other's entries; each hash keeps its own packing state.
     VnStringHash& operator=(const VnStringHash& other);
+    VnStringHash& operator=(VnStringHash&& other) noexcept = default;
 };
 
 #endif

@@ -8,7 +8,10 @@
 class VnStringList : public VnList<VnString> {
 public:
     VnStringList();
+    VnStringList(VnStringList&& other) noexcept = default;
     ~VnStringList() override;
+    VnStringList& operator=(const VnStringList& other) = default;
+    VnStringList& operator=(VnStringList&& other) noexcept = default;
 
     int type() override;
     VnString typeXML() override;

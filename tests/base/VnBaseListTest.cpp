@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "tests/support/SmallStack.h"
 
@@ -26,7 +27,7 @@ int byRank(Item* a, Item* b) {
 }
 
 struct List : VnBaseList<Item> {
-    using VnBaseList<Item>::capacity, VnBaseList<Item>::last;
+    using VnBaseList<Item>::capacity, VnBaseList<Item>::data, VnBaseList<Item>::last;
     List& add(const char* tags, int rank = -1) {
         for (; *tags; ++tags)
             push(new Item(*tags, rank < 0 ? *tags : rank));
@@ -79,6 +80,25 @@ TEST(VnBaseListTest, CopyIsDeep) {
     EXPECT_EQ("ab-", target.tags());
     target.copy(List());
     EXPECT_EQ(0, target.length());
+}
+
+// A move hands the slot array over; the source is left empty and takes elements again. A move
+// assignment deletes the target's old elements, and a move onto itself changes nothing.
+TEST(VnBaseListTest, MoveHandsTheSlotsOver) {
+    List source, target;
+    source.add("ab").push(nullptr);
+    target.add("xyz");
+    Item** const slots = source.data;
+    Item* const first = source.get(0);
+    List taken(std::move(source));
+    EXPECT_TRUE(taken.data == slots && taken.get(0) == first && taken.tags() == "ab-");
+    EXPECT_TRUE(source.length() == 0 && source.data == nullptr && source.capacity == 0);
+    target = std::move(taken);
+    target = std::move(target);
+    EXPECT_TRUE(target.data == slots && target.tags() == "ab-" && taken.length() == 0);
+    source.add("cd");
+    taken.add("e");
+    EXPECT_TRUE(source.tags() == "cd" && taken.tags() == "e" && target.get(0) == first);
 }
 
 TEST(VnBaseListTest, SortOrderComparisonsAndDepth) {

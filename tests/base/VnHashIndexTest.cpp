@@ -161,3 +161,21 @@ TEST(VnHashIndex, RemoveCopyResizeWithOverflowKeys) {
     hash.clear();
     EXPECT_TRUE(hash.overflow.empty() && hash.idOf(keys[5]) == -1);
 }
+
+// The index as the library exposes it: an empty index finds nothing, filing a key again moves it
+// to the new slot, and forgetting it under another slot keeps it.
+TEST(VnHashIndex, RefilingMovesAKeyAndForgettingChecksItsSlot) {
+    VnHashIndex index;
+    const VnString a("a"), b("b");
+    EXPECT_TRUE(index.find(a) == -1 && index.empty());
+    index.forget(a, 0);  // nothing to forget
+    index.set(a, 1);
+    index.set(a, 2);
+    index.set(b, 5);
+    EXPECT_TRUE(index.find(a) == 2 && index.size() == 2);
+    index.forget(a, 1);
+    index.forget(b, 2);
+    EXPECT_TRUE(index.find(a) == 2 && index.find(b) == 5);
+    index.forget(a, 2);
+    EXPECT_TRUE(index.find(a) == -1 && index.find(b) == 5 && index.size() == 1);
+}

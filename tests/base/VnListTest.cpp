@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <initializer_list>
+#include <utility>
 
 #include "base/VnStringList.h"
 #include "tests/support/TestRecords.h"
@@ -81,4 +82,20 @@ TEST(VnStringList, JoinAndSort) {
     EXPECT_STREQ(list.join(",").value(), "b,,a");
     list.sort();
     EXPECT_STREQ(list.join("|").value(), "|a|b");
+}
+
+// A moved list packs as it did and keeps its element objects; the moved-from list packs as empty
+// and reads again.
+TEST(VnStringList, MoveKeepsTheElementsAndThePacking) {
+    VnStringList list, target, empty;
+    fill(list, {"a", "bc"});
+    fill(target, {"old"});
+    const std::string form = packed(list);
+    const VnString* first = list.get(0);
+    VnStringList taken(std::move(list));
+    target = std::move(taken);
+    EXPECT_TRUE(packed(target) == form && target.get(0) == first && target.length() == 2);
+    EXPECT_TRUE(packed(list) == packed(empty) && packed(taken, true) == packed(empty, true));
+    EXPECT_EQ(unpackInto(list, form), 0);
+    EXPECT_STREQ(list.join("|").value(), "a|bc");
 }

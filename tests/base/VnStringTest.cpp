@@ -11,14 +11,16 @@
 #include <utility>
 
 // Array new and delete go through malloc so that the watched buffer can be read at the moment it is
-// released, while it is still valid memory.
+// released, while it is still valid memory; array allocations are counted.
 namespace {
+long arrayAllocations = 0;
 const char* watched = nullptr;
 int watchedSize = 0;
 std::string released;  // the watched buffer's bytes just before its release
 }  // namespace
 
 void* operator new[](std::size_t n) {
+    ++arrayAllocations;
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
@@ -47,6 +49,15 @@ int capacity(VnString& s) {
 
 std::string bytes(const VnString& s) {
     return std::string(s.value(), s.length());
+}
+
+// A text long enough for a heap buffer, returned through a move: two returns of different
+// strings rule out returning in place. inside is where the text was before the return.
+VnString heapText(const char** inside, bool none = false) {
+    VnString text("a text longer than fits inside a string");
+    *inside = text.value();
+    if (none) return VnString();
+    return text;
 }
 
 }  // namespace
@@ -202,4 +213,37 @@ TEST(VnString, ShortTextsLiveInsideTheObjectUntilTheyOutgrowIt) {
     EXPECT_TRUE(VnString::heapCost(0) == 0 && VnString::heapCost(23) == 0);
     EXPECT_EQ(VnString::heapCost(24), 4 * 25 + VnString::kBlockOverhead);
     EXPECT_EQ(VnString::heapCost(100), 4 * 101 + VnString::kBlockOverhead);
+}
+
+// A move takes a heap buffer by its pointer and a text inside the object by its bytes; the source
+// is left undefined and usable, a secure one still secure.
+TEST(VnString, MovesTakeTheBufferWithoutAllocating) {
+    const char* inside = nullptr;
+    long before = arrayAllocations;
+    VnString returned = heapText(&inside);
+    EXPECT_TRUE(returned.value() == inside && arrayAllocations == before + 1);
+
+    VnString heap(returned), small("short"), secret("0123456789abcdefghijklmnopqrstuvwxyz");
+    secret.secure(1);
+    const char* buffer = heap.value();
+    before = arrayAllocations;
+    VnString taken(std::move(heap)), fromSmall(std::move(small)), target("old"), secretTarget;
+    target = std::move(taken);
+    secretTarget = std::move(secret);
+    target = std::move(target);  // a move onto itself changes nothing
+    EXPECT_EQ(arrayAllocations, before);
+    EXPECT_TRUE(target.value() == buffer && bytes(target) == bytes(returned) && capacity(target) == 160);
+    EXPECT_TRUE(bytes(fromSmall) == "short" && fromSmall.value() != small.value() &&
+                capacity(fromSmall) == 24);
+    EXPECT_TRUE(heap.isundef() && taken.isundef() && small.isundef() && capacity(heap) == 0);
+    EXPECT_TRUE(secretTarget.secure() == 1 && bytes(secretTarget) == "0123456789abcdefghijklmnopqrstuvwxyz");
+    EXPECT_TRUE(secret.isundef() && secret.secure() == 1);
+
+    heap += "again";  // the moved-from strings take text again, a secure one to the heap
+    secret += "pin";
+    fromSmall = std::move(heap);
+    EXPECT_TRUE(bytes(fromSmall) == "again" && bytes(secret) == "pin" && secret.value() != nullptr);
+    watched = secretTarget.value(), watchedSize = 148;
+    secretTarget = VnString("x");  // the secret replaced by a move is zeroed before release
+    EXPECT_EQ(released, std::string(148, '\0'));
 }

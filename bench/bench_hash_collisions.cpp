@@ -14,15 +14,22 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
 #include "base/VnBaseHash.h"
 #include "base/VnStringHash.h"
+#include "bench/CraftedKeys.h"
+#include "system/VnConfig.h"
+#include "system/VnConfigFile.h"
 #include "tests/support/CollidingKeys.h"
 #include "tests/support/TestRecords.h"
 
@@ -145,6 +152,166 @@ void BM_CraftedKeysReply(benchmark::State& state) {
 void BM_RandomKeysReply(benchmark::State& state) {
     readReply(state, false);
 }
+
+// ---------------------------------------------------------------- crafted beside random keys
+//
+// The Ratio rows time crafted keys and as many random keys of their length in one benchmark,
+// in turn, and report crafted_ms, random_ms and their ratio. Cases: store and look up every key
+// in a VnBaseHash (SetGet), read a packed string hash as a reply brings it and look up every
+// key (Reply), parse a flat configuration text of "key = v" lines (Flat) or a sectioned one of
+// one section (Sectioned) and look up every key. Key families (bench/CraftedKeys.h): Library
+// keys share the library's hash value only, with the digits that tell them apart at the End
+// (a long shared first part) or the Start; Both keys share std::hash's value too (16 bytes
+// per bit of the count). Crafted keys come in no order, as random keys do. Run by hand, pinned to one core, a
+// few times to see the spread:
+//   taskset -c 6 bench_hash_collisions --benchmark_filter=Ratio --benchmark_repetitions=3
+// (scripts/measure_hash_ratios.sh prints the table).
+
+enum class Family { LibraryEnd, LibraryStart, Both };
+
+const char* familyName(Family family) {
+    return family == Family::LibraryEnd     ? "LibraryEnd"
+           : family == Family::LibraryStart ? "LibraryStart"
+                                            : "Both";
+}
+
+// The keys of a family, or random keys as long; made once per family, length and count.
+const Texts& keySet(Family family, std::size_t length, std::size_t n, bool random) {
+    static std::map<std::tuple<int, std::size_t, std::size_t, bool>, Texts> made;
+    Texts& out = made[{static_cast<int>(family), length, n, random}];
+    if (!out.empty()) return out;
+    if (random) {
+        out = crafted::randomKeys(n, length);
+    } else if (family == Family::Both) {
+        out = crafted::sharedBothHashes(n);
+    } else {
+        out = crafted::sharedLibraryHash(n, length, family == Family::LibraryEnd);
+    }
+    // In no order: keys made in their order would fill the ordered index at one end only.
+    if (!random) std::shuffle(out.begin(), out.end(), std::mt19937(11));
+    return out;
+}
+
+std::size_t bothLength(std::size_t n) {
+    std::size_t blocks = 1;
+    while ((std::size_t(1) << blocks) < n)
+        ++blocks;
+    return 16 * blocks;
+}
+
+// One case: the input it reads, made from the keys, and a run over it that answers how many
+// keys it found.
+struct Case {
+    const char* name;
+    std::function<std::string(const Texts&)> input;
+    std::function<std::size_t(const std::string&, const Keys&)> run;
+};
+
+std::string configText(const Texts& keys, const char* head) {
+    std::string text = head;
+    for (const std::string& key : keys)
+        text += key + " = v\n";
+    return text;
+}
+
+std::size_t runSetGet(const std::string&, const Keys& keys) {
+    VnBaseHash<VnString> hash;
+    for (const auto& key : keys)
+        hash.set(new VnString("value"), *key);
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += hash.get(*key) != nullptr;
+    return found;
+}
+
+std::size_t runReply(const std::string& data, const Keys& keys) {
+    std::string copy = data;
+    VnStringHash hash;
+    if (hash.unpack(&copy[0], static_cast<int>(copy.size())) != 0) return 0;
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += hash.get(*key) != nullptr;
+    return found;
+}
+
+std::size_t runFlat(const std::string& text, const Keys& keys) {
+    VnConfig config;
+    config.parse(VnString(text.data(), static_cast<int>(text.size())));
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += config.exists(*key);
+    return found;
+}
+
+std::size_t runSectioned(const std::string& text, const Keys& keys) {
+    VnConfigFile file;
+    file.parse(VnString(text.data(), static_cast<int>(text.size())));
+    const VnConfig* section = file.config("s");
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += section != nullptr && section->exists(*key);
+    return found;
+}
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = {
+        {"SetGet", [](const Texts&) { return std::string(); }, runSetGet},
+        {"Reply", reply, runReply},
+        {"Flat", [](const Texts& keys) { return configText(keys, ""); }, runFlat},
+        {"Sectioned", [](const Texts& keys) { return configText(keys, "[s]\n"); }, runSectioned},
+    };
+    return all;
+}
+
+double msOf(const Case& c, const std::string& input, const Keys& keys, benchmark::State& state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (c.run(input, keys) != keys.size()) state.SkipWithError("keys lost");
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void ratio(benchmark::State& state, const Case& c, Family family, std::size_t length) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const Texts& craftedKeys = keySet(family, length, n, false);
+    const Texts& randomKeys = keySet(family, length, n, true);
+    const std::string craftedInput = c.input(craftedKeys), randomInput = c.input(randomKeys);
+    const Keys craftedLookUps = vnKeys(craftedKeys), randomLookUps = vnKeys(randomKeys);
+    double craftedMs = 0, randomMs = 0;
+    bool craftedFirst = true;
+    for (auto _ : state) {
+        if (craftedFirst) craftedMs += msOf(c, craftedInput, craftedLookUps, state);
+        randomMs += msOf(c, randomInput, randomLookUps, state);
+        if (!craftedFirst) craftedMs += msOf(c, craftedInput, craftedLookUps, state);
+        craftedFirst = !craftedFirst;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["key_bytes"] = static_cast<double>(craftedKeys[0].size());
+    state.counters["crafted_ms"] = craftedMs / iterations;
+    state.counters["random_ms"] = randomMs / iterations;
+    state.counters["ratio"] = craftedMs / randomMs;
+}
+
+// Ratio/<case>/<family>/<key bytes>/<count>; Both keys take the length their count gives.
+const bool kRatiosRegistered = [] {
+    const std::vector<std::pair<Family, std::size_t>> sets = {
+        {Family::LibraryEnd, 12},  {Family::LibraryEnd, 34}, {Family::LibraryStart, 34},
+        {Family::LibraryEnd, 200}, {Family::Both, 0},
+    };
+    for (const Case& c : cases()) {
+        for (const auto& set : sets) {
+            for (const int n : {65536, 131072}) {
+                const std::size_t length = set.first == Family::Both ? bothLength(n) : set.second;
+                const std::string name = std::string("Ratio/") + c.name + "/" + familyName(set.first) + "/" +
+                                         std::to_string(length);
+                benchmark::RegisterBenchmark(
+                    name.c_str(),
+                    [&c, set, length](benchmark::State& state) { ratio(state, c, set.first, length); })
+                    ->Arg(n)
+                    ->Unit(benchmark::kMillisecond);
+            }
+        }
+    }
+    return true;
+}();
 
 }  // namespace
 

@@ -234,17 +234,13 @@ int _rc_int32(char* data);
 extern thread_local bool _vn_xml_parser_fails;
 
 // Defines the class Name on the packable template Base (a list or a hash of some element),
-// adding only its class number and XML name. Everything is inline, so the line may stand in a
+// adding only its class number and XML name. It declares no copy, move or destructor of its
+// own, so it copies and moves as Base does. Everything is inline, so the line may stand in a
 // header that many sources include.
 #define VN_DECLARE_TYPED_PACK(Name, Base, Number, XmlName)        \
     class Name : public Base {                                    \
     public:                                                       \
         Name() = default;                                         \
-        Name(const Name&) = default;                              \
-        Name(Name&&) = default;                                   \
-        Name& operator=(const Name&) = default;                   \
-        Name& operator=(Name&&) = default;                        \
-        ~Name() override = default;                               \
         int type() override { return Number; }                    \
         VnString typeXML() override { return VnString(XmlName); } \
     };

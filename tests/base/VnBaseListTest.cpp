@@ -94,7 +94,8 @@ TEST(VnBaseListTest, MoveHandsTheSlotsOver) {
     EXPECT_TRUE(taken.data == slots && taken.get(0) == first && taken.tags() == "ab-");
     EXPECT_TRUE(source.length() == 0 && source.data == nullptr && source.capacity == 0);
     target = std::move(taken);
-    target = std::move(target);
+    auto& sameTarget = target;  // the same object under another name
+    target = std::move(sameTarget);
     EXPECT_TRUE(target.data == slots && target.tags() == "ab-" && taken.length() == 0);
     source.add("cd");
     taken.add("e");

@@ -230,7 +230,8 @@ TEST(VnString, MovesTakeTheBufferWithoutAllocating) {
     VnString taken(std::move(heap)), fromSmall(std::move(small)), target("old"), secretTarget;
     target = std::move(taken);
     secretTarget = std::move(secret);
-    target = std::move(target);  // a move onto itself changes nothing
+    auto& sameTarget = target;       // the same object under another name
+    target = std::move(sameTarget);  // a move onto itself changes nothing
     EXPECT_EQ(arrayAllocations, before);
     EXPECT_TRUE(target.value() == buffer && bytes(target) == bytes(returned) && capacity(target) == 160);
     EXPECT_TRUE(bytes(fromSmall) == "short" && fromSmall.value() != small.value() &&

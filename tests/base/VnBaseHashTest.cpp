@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/HashItems.h"
 #include "tests/support/PeakMemory.h"
 
 #include <algorithm>
@@ -15,14 +16,8 @@
 
 namespace {
 
-int alive = 0;
-
-struct Item {
-    int id = 0;
-    explicit Item(int i = 0) : id(i) { ++alive; }
-    virtual ~Item() { --alive; }
-    void copy(const Item& other) { id = other.id; }
-};
+using hashitems::alive;
+using hashitems::Item;
 
 VnString vn(const std::string& s) {
     return VnString(s.data(), static_cast<int>(s.size()));

@@ -19,28 +19,17 @@
 #include "base/VnStringHash.h"
 #include "job/VnJobId.h"
 #include "tests/support/CollidingKeys.h"
+#include "tests/support/HashItems.h"
 #include "tests/support/TestRecords.h"
 
 #include "tests/support/CountedNew.h"
 
 namespace {
 
-int alive = 0;
+using hashitems::alive;
+using hashitems::Item;
 
-struct Item {
-    int id = 0;
-    explicit Item(int i = 0) : id(i) { ++alive; }
-    virtual ~Item() { --alive; }
-    void copy(const Item& other) { id = other.id; }
-};
-
-struct Hash : VnBaseHash<Item> {
-    using VnBaseHash<Item>::overflow;
-    int idOf(const std::string& key) const {
-        const Item* item = get(vs(key));
-        return item ? item->id : -1;
-    }
-    void put(int id, const std::string& key) { set(new Item(id), vs(key)); }
+struct Hash : hashitems::ItemHash {
     // Every key that copykeys lists is found, and setting each again stores none twice.
     void expectConsistent(long n) {
         VnBaseList<VnString> listed;

@@ -17,6 +17,7 @@
 #include "system/VnConfig.h"
 #include "system/VnConfigFile.h"
 #include "tests/support/CollidingKeys.h"
+#include "tests/support/HashItems.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
@@ -48,18 +49,8 @@ void expectLookUps(const Keys& keys, const std::function<bool(std::size_t)>& fou
     EXPECT_LE(spent, lookUps(keys.size()));
 }
 
-struct Item {
-    int id = 0;
-    void copy(const Item& other) { id = other.id; }
-};
-
-struct OpenHash : VnBaseHash<Item> {
-    using VnBaseHash<Item>::overflow;
-    int idOf(const std::string& key) const {
-        const Item* item = get(vs(key));
-        return item ? item->id : -1;
-    }
-};
+using hashitems::Item;
+using OpenHash = hashitems::ItemHash;
 
 // Every key i answers id i, except those that removed tells gone, which are absent.
 void expectIds(const OpenHash& hash, const Keys& keys, const std::function<bool(std::size_t)>& removed) {

@@ -175,18 +175,26 @@ std::int64_t appendWhole(int fd, std::int64_t max, std::int64_t cap, VnString& o
 
 }  // namespace
 
-std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
-    if (pos < 0) pos = 0;
-    struct stat status;
-    if (fstat(fd, &status) != 0) return -1;
+namespace {
+
+// vn_read_fd for a file whose size was just taken: that size bounds the read.
+std::int64_t readSized(int fd, std::int64_t size, std::int64_t pos, std::int64_t max, VnString& out) {
     if (_vn_after_size) _vn_after_size(fd);
     // A size of 0 tells nothing: whole blocks are read until the file ends or the cap is passed.
-    const bool unsized = status.st_size == 0;
+    const bool unsized = size == 0;
     const std::int64_t rest = unsized ? std::min(max, kVnUnsizedReadMax + kReadBlock)
-                                      : std::min(std::max<std::int64_t>(status.st_size - pos, 0), max);
+                                      : std::min(std::max<std::int64_t>(size - pos, 0), max);
     if (!unsized && out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read
     if (lseek(fd, pos, SEEK_SET) < 0) return -1;
     return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, out);
+}
+
+}  // namespace
+
+std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out) {
+    struct stat status;
+    if (fstat(fd, &status) != 0) return -1;
+    return readSized(fd, status.st_size, pos < 0 ? 0 : pos, max, out);
 }
 
 int vn_read_fd_from(int fd, int pos, VnString& out) {
@@ -194,7 +202,7 @@ int vn_read_fd_from(int fd, int pos, VnString& out) {
     if (fstat(fd, &status) != 0 || status.st_size > INT_MAX) return -1;
     const std::int64_t start = pos < 0 ? 0 : pos;
     // Past offset INT_MAX nothing is read: only a file of size 0 can reach it.
-    const std::int64_t got = vn_read_fd(fd, start, INT_MAX - start, out);
+    const std::int64_t got = readSized(fd, status.st_size, start, INT_MAX - start, out);
     return got < 0 ? -1 : static_cast<int>(start + got);
 }
 

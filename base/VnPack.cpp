@@ -18,10 +18,21 @@
 #include "base/VnTypes.h"
 #include "system/VnFile.h"
 #include "system/VnSafeOpen.h"
+#include "tests/support/TestHooks.h"
 
 using namespace vn_pack;
 
 thread_local bool _vn_xml_parser_fails = false;
+
+namespace vn_pack {
+
+std::int64_t readReserve = kReadReserve;
+
+ReadBudget::ReadBudget(std::int64_t length) : outermost(budgetHolders++ == 0) {
+    if (outermost) readBudget = length * kReadAllowance + readReserve;
+}
+
+}  // namespace vn_pack
 
 VnPack::VnPack()
     : packbuffer(nullptr),

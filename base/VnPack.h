@@ -229,10 +229,6 @@ private:
 int _rc_int16(char* data);
 int _rc_int32(char* data);
 
-// For tests only: while true, making an XML parser fails on this thread, as when memory is
-// short, so that unpackXML answers 5.
-extern thread_local bool _vn_xml_parser_fails;
-
 // Defines the class Name on the packable template Base (a list or a hash of some element),
 // adding only its class number and XML name. It declares no copy, move or destructor of its
 // own, so it copies and moves as Base does. Everything is inline, so the line may stand in a

@@ -55,9 +55,6 @@ inline void putHeader(char* out, short tag, short code) {
 inline thread_local std::int64_t readBudget = 0;
 inline thread_local int budgetHolders = 0;
 constexpr std::int64_t kReadReserve = 16 * 1024 * 1024;
-// The reserve that outermost reads open their budget with: kReadReserve, lowered only by test and
-// fuzz programs so that small inputs reach the refusals.
-inline std::int64_t readReserve = kReadReserve;
 // What the allocator adds to every heap block: its header and the rounding to its alignment.
 constexpr std::int64_t kBlockOverhead = VnString::kBlockOverhead;
 
@@ -66,9 +63,8 @@ struct ReadRefused {};
 
 class ReadBudget {
 public:
-    explicit ReadBudget(std::int64_t length) : outermost(budgetHolders++ == 0) {
-        if (outermost) readBudget = length * kReadAllowance + readReserve;
-    }
+    // The outermost read opens the budget for length bytes read.
+    explicit ReadBudget(std::int64_t length);
     ~ReadBudget() { --budgetHolders; }
     ReadBudget(const ReadBudget&) = delete;
     ReadBudget& operator=(const ReadBudget&) = delete;

@@ -25,6 +25,7 @@
 #include "base/VnStringList.h"
 #include "job/VnJob.h"
 #include "tests/support/FuzzRecords.h"
+#include "tests/support/TestHooks.h"
 
 namespace {
 

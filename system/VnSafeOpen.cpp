@@ -11,6 +11,8 @@
 #include <cstring>
 #include <new>
 
+#include "tests/support/TestHooks.h"
+
 namespace {
 
 // The bytes that one read call asks for.

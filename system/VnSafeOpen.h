@@ -82,9 +82,6 @@ std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& ou
 int vn_read_fd_from(int fd, int pos, VnString& out);
 // The most that vn_read_fd takes from a file that reports size 0: 64 MiB.
 constexpr std::int64_t kVnUnsizedReadMax = std::int64_t(64) << 20;
-// Called, when set, with the descriptor of a file whose size a reader (vn_read_fd, the history
-// queries) has just taken, before any of it is read: tests change the file there. Null in use.
-extern void (*_vn_after_size)(int fd);
 // Writes the bytes of text to the open file. 1 when every byte was written, else 0.
 int vn_write_fd(int fd, const VnString& text);
 

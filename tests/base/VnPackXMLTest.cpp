@@ -4,6 +4,7 @@
 #include "base/VnPackFormat.h"
 #include "farm/VnProperty.h"
 #include "tests/support/TestRecords.h"
+#include "tests/support/TestHooks.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
+#include "tests/support/TestHooks.h"
 
 namespace {
 

@@ -192,7 +192,7 @@ std::int64_t readSized(int fd, std::int64_t size, std::int64_t pos, std::int64_t
     const std::int64_t rest = unsized ? std::min(max, kVnUnsizedReadMax + kReadBlock)
                                       : std::min(std::max<std::int64_t>(size - pos, 0), max);
     if (!unsized && out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read
-    if (rest == 0) return 0;
+    if (rest <= 0) return 0;
     if (lseek(fd, pos, SEEK_SET) < 0) return -1;
     return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, !unsized, out);
 }

@@ -220,6 +220,11 @@ void breakReads(int fd) {
     close(writeOnly);
 }
 
+// Cuts the file named by unreadable to 5 bytes.
+void shrinkFile(int) {
+    std::filesystem::resize_file(unreadable, 5);
+}
+
 // A file of known size is read into one buffer made for it and its NUL, which the text keeps: one
 // allocation and no growth steps, for load and read alike, and for an append of at least as many
 // bytes as the text holds. Fewer bytes are read aside and appended, so that a follower's text
@@ -278,6 +283,13 @@ TEST_F(VnFileTest, ALoadOfKnownSizeAllocatesItsTextOnce) {
     EXPECT_EQ(answers, "0 1 -1 -1");  // the buffer was made before the read failed
     EXPECT_TRUE(out.value() == buffer && bytes(out) == kept);
     EXPECT_TRUE(small.value() == smallBuffer && bytes(small) == "a text of forty bytes, on the heap......");
+
+    _vn_after_size = shrinkFile;  // a file cut short after its size was taken gives what it holds
+    const std::string shrunk = bytes(VnFile::load(f));
+    const int end = VnFile::loadpos(f, 0, small);
+    _vn_after_size = nullptr;
+    EXPECT_EQ(shrunk + " " + std::to_string(end) + " " + bytes(small),
+              data.substr(0, 5) + " 5 a text of forty bytes, on the heap......" + data.substr(0, 5));
 }
 
 // Files of /proc report size 0: a small one loads whole, one of more than 64 MiB (the page map

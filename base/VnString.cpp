@@ -24,6 +24,12 @@ int capacityFor(std::int64_t need) {
     return static_cast<int>(std::min<std::int64_t>(request, INT_MAX));
 }
 
+// Capacity of a buffer made for just `need` bytes: at least 16, at most INT_MAX.
+int exactCapacityFor(std::int64_t need) {
+    if (need > INT_MAX) throw std::bad_alloc();
+    return static_cast<int>(std::max<std::int64_t>(need, 16));
+}
+
 // Zeroes memory through a volatile pointer, so that the stores are kept even
 // when the memory is released right after.
 void zeroBytes(char* p, int size) {
@@ -101,16 +107,16 @@ std::int64_t VnString::heapCost(std::int64_t length) {
 }
 
 // Makes room for `need` bytes (the text and its NUL). The capacity follows
-// the growth rule wherever the text is kept. The text stays inside the object
+// the growth rule wherever the text is kept, or is just `need` when exact. The text stays inside the object
 // while it fits there, the string is not secure and it never had a heap
 // buffer; otherwise it lives in a heap buffer of the capacity's size.
 // Answers the place the text was in when it moved to a new buffer (else
 // NULL): the caller reads from it, then hands it to _release with the old
 // capacity. Nothing changes when the allocation fails.
-char* VnString::_makeRoom(std::int64_t need) {
+char* VnString::_makeRoom(std::int64_t need, bool exact) {
     const bool onHeap = _data != nullptr && !_isInline();
     if (onHeap && need <= _size) return nullptr;
-    const int capacity = need > _size ? capacityFor(need) : _size;
+    const int capacity = need <= _size ? _size : exact ? exactCapacityFor(need) : capacityFor(need);
     if (!onHeap && !_secure && need <= kInlineSize) {
         _data = _inline;
         _size = capacity;
@@ -312,6 +318,15 @@ void VnString::secure(unsigned char on) {
 
 void VnString::wipe() const {
     if (_data) zeroBytes(_data, _isInline() ? kInlineSize : _size);
+}
+
+// As an append of no bytes, with the room made to measure.
+void VnString::reserve(int length) {
+    const int oldSize = _size;
+    char* old = _makeRoom(std::int64_t(std::max(length, _length)) + 1, true);
+    if (old) std::memcpy(_data, old, _length);
+    _data[_length] = '\0';
+    _release(old, oldSize);
 }
 
 void VnString::_debug_info() {

@@ -16,8 +16,9 @@
 // A secure string zeroes every byte of a buffer before releasing it, on
 // growth and on destruction.
 //
-// The capacity grows to four times the size needed, at least 16 bytes.
-// Sizes beyond INT_MAX throw std::bad_alloc. A text of up to 23 bytes is kept
+// The capacity grows to four times the size needed, at least 16 bytes;
+// reserve sets it to just the size asked for, once, for a text whose length
+// is known beforehand. Sizes beyond INT_MAX throw std::bad_alloc. A text of up to 23 bytes is kept
 // inside the object itself, with no heap block, while the string has not
 // needed a heap buffer yet; a heap buffer always has the capacity's size. A
 // secure string keeps its text in a heap buffer, so that every place its
@@ -65,6 +66,13 @@ public:
     unsigned char secure() const;
     void secure(unsigned char on);
     void wipe() const;
+    // Makes room for a text of length bytes and its NUL, so that appends up to that length
+    // never move the text. When it must move, the new buffer holds just that (at least 16
+    // bytes), not four times as much; appends past it grow by the rule again. A length below
+    // the text's own asks for nothing more, but an undefined string becomes defined and empty.
+    // Throws std::bad_alloc when the allocation fails or length is INT_MAX; the string is then
+    // as it was.
+    void reserve(int length);
     void _debug_info();
 
     // Appending.
@@ -126,7 +134,7 @@ private:
     void _init();
     bool _matchesAt(int i, const VnString& o) const;
     bool _isInline() const { return _data == _inline; }
-    char* _makeRoom(std::int64_t need);
+    char* _makeRoom(std::int64_t need, bool exact = false);
     void _copyBytes(const char* s, std::int64_t n);
     void _appendBytes(const char* s, std::int64_t k);
     template <typename Write>
@@ -138,7 +146,7 @@ private:
 
     char* _data;  // null while undefined, else _inline or a heap buffer of _size bytes
     int _length;  // bytes of text before the NUL
-    int _size;    // capacity by the growth rule, wherever the text is kept
+    int _size;    // capacity by the growth rule or reserve, wherever the text is kept
     unsigned char _secure;
     char _inline[kInlineSize];
 };

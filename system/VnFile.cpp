@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "system/VnSafeOpen.h"
 
@@ -61,7 +62,7 @@ VnString VnFile::typeXML() {
 void VnFile::read(const VnString& path) {
     VnString contents;
     if (readFrom(path, 0, contents) < 0) return;
-    _data = contents;
+    _data = std::move(contents);
     _name = filename(path);
     _source = path;
 }

@@ -63,7 +63,10 @@ public:
     // load, loadpos and read take a file as large as it is when opened: bytes
     // added while it is read are left out. A file that reports size 0 (those
     // of /proc and /sys) is read to its end, unless more than 64 MiB are
-    // left in it: then it is a file too large to hold.
+    // left in it: then it is a file too large to hold. A file of known size is
+    // read into one buffer made for its bytes and the closing NUL, which the
+    // text keeps; loadpos makes one for the text's bytes and the file's when
+    // these are at least as many.
     static VnString load(const VnString& path);
     // Replaces the file's contents by the bytes of text (the file is created
     // when missing). Does nothing when the file cannot be opened or is not a

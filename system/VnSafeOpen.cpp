@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "tests/support/TestHooks.h"
 
@@ -156,28 +157,32 @@ std::int64_t appendRead(int fd, std::int64_t max, VnString& out) {
 }
 
 // Appends to out at most max bytes of fd from its current offset, as appendRead does, leaving
-// out as it was when that fails or when more than cap bytes were read.
-std::int64_t appendWhole(int fd, std::int64_t max, std::int64_t cap, VnString& out) {
-    if (out.length() == 0) {
-        const std::int64_t got = appendRead(fd, max, out);
-        if (got < 0 || got > cap) out.clear();
-        return got > cap ? -1 : got;
-    }
-    // Read aside, so that a read that fails leaves what out held as it was.
-    VnString read;
-    const std::int64_t got = appendRead(fd, max, read);
-    if (got < 0 || got > cap) return -1;
+// out as it was when that fails or when more than cap bytes were read. The bytes go to a text of
+// their own first, made with out's secure flag. When the file's size is known (sized), that text
+// is made once for all of them; and when they are at least as many as out holds, out's bytes go
+// in before them and the text then takes out's place, so a large read costs one buffer of its
+// size. Fewer bytes are appended to out, which grows by its rule: a follower that adds small
+// pieces to a long text moves it a few times, not once per piece.
+std::int64_t appendWhole(int fd, std::int64_t max, std::int64_t cap, bool sized, VnString& out) {
+    const int held = out.length();
+    const bool replaces = sized ? max >= held : held == 0;
     try {
-        out += read;
+        VnString read;
+        read.secure(out.secure());
+        if (sized) read.reserve(static_cast<int>(replaces ? held + max : max));
+        if (replaces) read += out;
+        const std::int64_t got = appendRead(fd, max, read);
+        if (got < 0 || got > cap) return -1;
+        if (got == 0) return 0;
+        if (replaces)
+            out = std::move(read);
+        else
+            out += read;
+        return got;
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    return got;
 }
-
-}  // namespace
-
-namespace {
 
 // vn_read_fd for a file whose size was just taken: that size bounds the read.
 std::int64_t readSized(int fd, std::int64_t size, std::int64_t pos, std::int64_t max, VnString& out) {
@@ -187,8 +192,9 @@ std::int64_t readSized(int fd, std::int64_t size, std::int64_t pos, std::int64_t
     const std::int64_t rest = unsized ? std::min(max, kVnUnsizedReadMax + kReadBlock)
                                       : std::min(std::max<std::int64_t>(size - pos, 0), max);
     if (!unsized && out.length() + rest >= INT_MAX) return -1;  // more than a text can hold: not read
+    if (rest <= 0) return 0;
     if (lseek(fd, pos, SEEK_SET) < 0) return -1;
-    return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, out);
+    return appendWhole(fd, rest, unsized ? kVnUnsizedReadMax : rest, !unsized, out);
 }
 
 }  // namespace

@@ -73,7 +73,10 @@ std::vector<std::string> vn_dir_names(VnFd dir);
 // /proc and /sys do) is read to its end, but not past kVnUnsizedReadMax bytes. Answers the number
 // appended, or -1 when reading fails, when out cannot hold them (a file too large by its size
 // is not read at all) or when a file of size 0 holds more than kVnUnsizedReadMax bytes past pos
-// (at most one block more is read then); out is then as it was.
+// (at most one block more is read then); out is then as it was. When the size is known, the bytes
+// are read into a buffer made once for them: for out's bytes too when they are no more than those
+// read, the buffer then taking out's place; else the bytes read are appended to out, which grows
+// by its rule.
 std::int64_t vn_read_fd(int fd, std::int64_t pos, std::int64_t max, VnString& out);
 // For callers that answer an int offset: appends to out the bytes of the open file from offset
 // pos (0 when negative) to its end, as vn_read_fd does. Answers the offset just past the last

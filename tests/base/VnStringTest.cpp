@@ -248,3 +248,40 @@ TEST(VnString, MovesTakeTheBufferWithoutAllocating) {
     secretTarget = VnString("x");  // the secret replaced by a move is zeroed before release
     EXPECT_EQ(released, std::string(148, '\0'));
 }
+
+// reserve makes the room asked for at once, in a buffer of just that size: appends within it
+// never move the text, one past it grows by the rule again. Less room than the text holds asks
+// for nothing; a text that fits inside the object stays there unless it is secure.
+TEST(VnString, ReserveMakesTheRoomAskedForOnce) {
+    VnString s("abc"), undef, small("ab"), secret("pin");
+    long before = arrayAllocations;
+    s.reserve(1000);
+    const char* buffer = s.value();
+    while (s.length() < 1000)
+        s.append('x');
+    EXPECT_EQ(arrayAllocations, before + 1);  // counted before capacity() allocates
+    EXPECT_TRUE(s.value() == buffer && capacity(s) == 1001);
+    EXPECT_EQ(bytes(s), "abc" + std::string(997, 'x'));
+    before = arrayAllocations;
+    s.append('y');
+    s.reserve(10);
+    EXPECT_EQ(arrayAllocations, before + 1);
+    EXPECT_EQ(capacity(s), 4 * 1002);
+
+    before = arrayAllocations;
+    const char* inside = small.value();
+    undef.reserve(0);
+    small.reserve(20);
+    EXPECT_EQ(arrayAllocations, before);
+    EXPECT_TRUE(!undef.isundef() && undef.length() == 0 && capacity(undef) == 16);
+    EXPECT_TRUE(small.value() == inside && bytes(small) == "ab" && capacity(small) == 21);
+
+    secret.secure(1);  // on the heap, 16 bytes: zeroed when the text moves to its reserved room
+    watched = secret.value(), watchedSize = 16;
+    secret.reserve(100);
+    EXPECT_TRUE(bytes(secret) == "pin" && secret.secure() == 1 && capacity(secret) == 101);
+    EXPECT_EQ(released, std::string(16, '\0'));
+
+    EXPECT_THROW(s.reserve(INT_MAX), std::bad_alloc);  // a text and its NUL past INT_MAX
+    EXPECT_TRUE(capacity(s) == 4008 && s.length() == 1001);
+}

@@ -259,24 +259,46 @@ TEST_F(VnHistoryTest, FilesOf2GiBOrMoreAreNotRead) {
 
 namespace {
 
-// Appends a line to the history file named here when a reader has taken its size.
+// Lines that the hook adds to the history file named here when a reader has taken its size:
+// more than one read block, so that a read bounded wrongly past the size would take some.
 std::string grownHistory;
-void addHistoryLine(int) {
-    VnFile::append(grownHistory.c_str(), "[T]\t9\tjob\t4\t-1\tlate\n");
+constexpr int kLateLines = 5000;  // of 20 bytes each
+void addHistoryLines(int) {
+    std::string late;
+    for (int i = 0; i < kLateLines; ++i)
+        late += "[T]\t9\tjob\t4\t-1\tlate\n";
+    VnFile::append(grownHistory.c_str(), VnString(late.c_str()));
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
+    return n;
 }
 
 }  // namespace
 
-// A history file that grows while it is queried gives the lines it held when it was opened.
+// A history file that grows while it is queried gives the lines it held when it was opened. The
+// file is past one read block (64 KiB) and the lines added are more than one block, so a read
+// that went on past the size taken at the open would take some of them.
 TEST_F(VnHistoryTest, LinesAddedDuringAQueryAreLeftOut) {
     VnLog::jobbuilddir(base(), 4);
     grownHistory = jobFile(4);
-    spit(grownHistory, "[T]\t1\tjob\t4\t-1\ta\n[T]\t2\twork\t4\tf\tb\n");
-    _vn_after_size = addHistoryLine;
+    std::string lines;
+    for (int i = 0; i < 2500; ++i)  // 85000 bytes
+        lines += "[T]\t1\tjob\t4\t-1\ta\n[T]\t2\twork\t4\tf\tb\n";
+    spit(grownHistory, lines);
+    _vn_after_size = addHistoryLines;
     const std::string first = read(4);
     VnHistoryList work;
     VnHistory::query(base(), 4, VnString("f"), work);
     _vn_after_size = nullptr;
-    EXPECT_EQ(first + "|" + fieldsOf(work), "4,-1,1,,a;4,-1,2,f,b;|4,-1,2,f,b;");
-    EXPECT_EQ(read(4), "4,-1,1,,a;4,-1,2,f,b;4,-1,9,,late;4,-1,9,,late;");  // both were added
+    EXPECT_EQ(std::to_string(count(first, "4,-1,1,,a;")) + " " + std::to_string(count(first, "4,-1,2,f,b;")) +
+                  " " + std::to_string(count(first, "late")) + " " + std::to_string(work.length()) + " " +
+                  std::to_string(count(fieldsOf(work), "4,-1,2,f,b;")),
+              "2500 2500 0 2500 2500");
+    const std::string after = read(4);  // both queries added their lines
+    EXPECT_EQ(std::to_string(count(after, ";")) + " " + std::to_string(count(after, "4,-1,9,,late;")),
+              std::to_string(5000 + 2 * kLateLines) + " " + std::to_string(2 * kLateLines));
 }

@@ -160,7 +160,7 @@ TEST_F(VnConfigFileTest, ReadThatFailsToAllocateAnswersFailure) {
     const long before = allocations;
     ASSERT_EQ(vn_config_read_file(path, whole), 1);
     const long made = allocations - before;
-    ASSERT_GE(made, 2);  // the text grows at least once
+    ASSERT_GE(made, 1);  // the text's buffer, made once for the file's size
     for (long k = 0; k < made; ++k) {
         VnString partial("");
         VnConfig flat;

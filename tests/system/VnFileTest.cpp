@@ -1,5 +1,6 @@
 #include "system/VnFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 
 #include "system/VnSafeOpen.h"
 #include "tests/support/BytesRead.h"
+#include "tests/support/CountedNew.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestRecords.h"
 #include "tests/support/TestHooks.h"
@@ -20,6 +22,14 @@ namespace {
 
 std::string bytes(const VnString& s) {
     return std::string(s.value(), s.length());
+}
+
+// The size of the text's buffer, its NUL included.
+int capacity(VnString& s) {
+    testing::internal::CaptureStdout();
+    s._debug_info();
+    const std::string info = testing::internal::GetCapturedStdout();
+    return std::atoi(info.c_str() + info.find("size: ") + 6);
 }
 
 std::string fields(const VnFile& f) {
@@ -190,12 +200,96 @@ TEST_F(VnFileTest, BytesAddedDuringALoadAreLeftOut) {
     VnString out("x");
     const int end = VnFile::loadpos(path("f"), 4, out);
     const VnFile file(path("f"));
+    VnString atEnd("x");  // a follower at the end: nothing to read but what was added
+    const int endAtEnd = VnFile::loadpos(path("f"), 28, atEnd);
     spit(grown, "");
     const std::string fromEmpty = bytes(VnFile::load(path("f")));
     _vn_after_size = nullptr;
     EXPECT_EQ(loaded + "|" + std::to_string(end) + bytes(out) + "|" + bytes(file.data()),
               "0123456789|16x456789+added|0123456789+added+added");
     EXPECT_EQ(fromEmpty, "+added");
+    EXPECT_EQ(std::to_string(endAtEnd) + bytes(atEnd), "28x");
+}
+
+// Makes the reader's descriptor unreadable when it has taken the file's size: a descriptor of
+// the file named here, open for writing only, takes its place.
+std::string unreadable;
+void breakReads(int fd) {
+    const int writeOnly = open(unreadable.c_str(), O_WRONLY | O_CLOEXEC);
+    dup2(writeOnly, fd);
+    close(writeOnly);
+}
+
+// Cuts the file named by unreadable to 5 bytes.
+void shrinkFile(int) {
+    std::filesystem::resize_file(unreadable, 5);
+}
+
+// A file of known size is read into one buffer made for it and its NUL, which the text keeps: one
+// allocation and no growth steps, for load and read alike, and for an append of at least as many
+// bytes as the text holds. Fewer bytes are read aside and appended, so that a follower's text
+// grows by its rule and stays in place while it has room. A failure, to allocate or to read,
+// leaves the text as it was.
+TEST_F(VnFileTest, ALoadOfKnownSizeAllocatesItsTextOnce) {
+    const int size = 3 << 20;
+    const std::string data = cycle(size), tail = data.substr(size - 100);
+    spit(at("f"), data);
+    const VnString f = path("f");
+    long before = allocations;
+    VnString loaded = VnFile::load(f);
+    EXPECT_EQ(allocations - before, 1);
+    EXPECT_TRUE(capacity(loaded) == size + 1 && bytes(loaded) == data);
+    VnFile file(f);
+    EXPECT_TRUE(capacity(file.data()) == size + 1 && bytes(file.data()) == data);
+
+    VnString out("x");
+    before = allocations;
+    EXPECT_EQ(VnFile::loadpos(f, 0, out), size);
+    EXPECT_EQ(allocations - before, 1);
+    EXPECT_TRUE(capacity(out) == size + 2 && bytes(out) == "x" + data);
+    before = allocations;
+    EXPECT_EQ(VnFile::loadpos(f, size - 100, out), size);  // read aside, then out grows by its rule
+    EXPECT_EQ(allocations - before, 2);
+    const char* buffer = out.value();
+    before = allocations;
+    EXPECT_EQ(VnFile::loadpos(f, size - 100, out), size);  // read aside, appended in place
+    EXPECT_EQ(allocations - before, 1);
+    EXPECT_TRUE(out.value() == buffer && capacity(out) == 4 * (size + 102));
+    const std::string kept = "x" + data + tail + tail;
+    EXPECT_EQ(bytes(out), kept);
+
+    VnString small("a text of forty bytes, on the heap......");
+    const char* smallBuffer = small.value();
+    auto failingFirst = [](auto read) {  // the answer, and "!" when the first allocation failed
+        allocationFailed = false;
+        allocationsLeft = 0;
+        const std::string answer = std::to_string(read());
+        allocationsLeft = -1;
+        return answer + (allocationFailed ? "!" : "") + " ";
+    };
+    std::string answers = failingFirst([&] { return VnFile::loadpos(f, 0, small); });  // whole text
+    answers += failingFirst([&] { return VnFile::loadpos(f, size - 100, out); });      // aside
+    answers += failingFirst([&] { return VnFile::load(f).length(); });
+    EXPECT_EQ(answers, "-1! -1! 0! ");
+
+    unreadable = at("f");
+    _vn_after_size = breakReads;
+    before = allocations;
+    answers = std::to_string(VnFile::load(f).length());
+    answers += " " + std::to_string(allocations - before);
+    for (int pos : {0, size - 100})
+        answers += " " + std::to_string(VnFile::loadpos(f, pos, pos ? out : small));
+    _vn_after_size = nullptr;
+    EXPECT_EQ(answers, "0 1 -1 -1");  // the buffer was made before the read failed
+    EXPECT_TRUE(out.value() == buffer && bytes(out) == kept);
+    EXPECT_TRUE(small.value() == smallBuffer && bytes(small) == "a text of forty bytes, on the heap......");
+
+    _vn_after_size = shrinkFile;  // a file cut short after its size was taken gives what it holds
+    const std::string shrunk = bytes(VnFile::load(f));
+    const int end = VnFile::loadpos(f, 0, small);
+    _vn_after_size = nullptr;
+    EXPECT_EQ(shrunk + " " + std::to_string(end) + " " + bytes(small),
+              data.substr(0, 5) + " 5 a text of forty bytes, on the heap......" + data.substr(0, 5));
 }
 
 // Files of /proc report size 0: a small one loads whole, one of more than 64 MiB (the page map

@@ -60,7 +60,7 @@ VnString VnFile::typeXML() {
 }
 
 void VnFile::read(const VnString& path) {
-    VnString contents;
+    VnString contents("");  // an empty file reads as a defined, empty text
     if (readFrom(path, 0, contents) < 0) return;
     _data = std::move(contents);
     _name = filename(path);

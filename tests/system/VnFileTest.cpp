@@ -56,6 +56,7 @@ TEST_F(VnFileTest, LoadSaveAndAppendKeepEveryByte) {
         EXPECT_EQ(bytes(VnFile::load(path("in"))), data) << n;
         VnFile file(path("in"));
         EXPECT_EQ(fields(file), "in|" + at("in") + "|" + data) << n;
+        EXPECT_FALSE(file.data().isundef()) << n;  // an empty file reads as an empty text
         file.write(path("out"));
         EXPECT_EQ(slurp(at("out")), data) << n;
     }

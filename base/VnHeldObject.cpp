@@ -15,17 +15,17 @@ namespace {
 //
 // The queue is plain data that the runtime neither constructs nor destroys, so it is whole at
 // any point of program or thread exit: a holder with static or thread storage may be destroyed
-// after every destructor that the runtime registered. The waiting objects are few at a time
-// (those that one object holds) and take the inline slots; more go to a heap buffer that is
-// freed when the outermost deletion ends, so the queue keeps nothing between deletions and
-// leaves nothing behind when its thread ends.
+// after every destructor that the runtime registered. Few objects wait at a time as a rule (a
+// chain makes one wait at a time) and take the inline slots; more (the held objects of a long
+// list) go to a heap buffer that is freed when the outermost deletion ends, so the queue keeps
+// nothing between deletions and leaves nothing behind when its thread ends.
 struct Deletions {
     static constexpr std::size_t kInline = 32;
     bool running;
-    std::size_t waiting;      // objects waiting
-    std::size_t spillSlots;   // slots of spill
-    VnPack* slots[kInline];   // the first waiting objects
-    VnPack** spill;           // the ones after them, or null
+    std::size_t waiting;     // objects waiting
+    std::size_t spillSlots;  // slots of spill
+    VnPack* slots[kInline];  // the first waiting objects
+    VnPack** spill;          // the ones after them, or null
 };
 static_assert(std::is_trivially_destructible_v<Deletions> && std::is_trivially_constructible_v<Deletions>);
 

@@ -109,13 +109,13 @@ VnProperty* wide(int n) {
         failed = failed || result->GetTestPartResult(i).failed();
     std::exit(failed ? 1 : 0);
 }
-#define EXITING_CHILD(...)                                                  \
-    EXPECT_EXIT(                                                            \
-        {                                                                   \
-            const int from = recordedResults();                             \
-            __VA_ARGS__;                                                    \
-            exitChild(from);                                                \
-        },                                                                  \
+#define EXITING_CHILD(...)                      \
+    EXPECT_EXIT(                                \
+        {                                       \
+            const int from = recordedResults(); \
+            __VA_ARGS__;                        \
+            exitChild(from);                    \
+        },                                      \
         ::testing::ExitedWithCode(0), "")
 
 // Made on the thread before the thread first deletes a chain, so the runtime destroys it after

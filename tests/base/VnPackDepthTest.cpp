@@ -222,3 +222,25 @@ TEST(VnPackDepth, AHashAtTheCutKeepsItsKeysInBothForms) {
         }
     }
 }
+
+// Two chains past the cap in one list: each is cut at level 256 (the list is level 0), and each
+// call says so in one line, whichever form it writes.
+TEST(VnPackDepth, TwoCutsInOneCallMakeOneLine) {
+    VnPropertyList list;
+    list.push(chain(300).release());
+    list.push(chain(1000).release());
+    for (const bool xml : {false, true}) {
+        for (int call = 0; call < 2; ++call) {
+            int lines = 0;
+            const std::string written = packedCounting(list, xml, lines);
+            EXPECT_EQ(lines, 1) << xml;
+            if (call > 0 || xml) continue;
+            VnPropertyList back;
+            ASSERT_EQ(unpackInto(back, written), 0);
+            ASSERT_EQ(back.length(), 2);
+            EXPECT_TRUE(numberedDepth(*back.get(0)) == 255 && numberedDepth(*back.get(1)) == 255);
+            EXPECT_TRUE(level255(*back.get(0))->value() == nullptr &&
+                        level255(*back.get(1))->value() == nullptr);
+        }
+    }
+}

@@ -15,7 +15,10 @@
 // Binary form: the number of entries as an int field under tag 1, then per entry the key as a
 // string field under tag 10 and the value under tag 30. XML form: per entry a "key" text
 // element and an "element" element; the reader finds the pairs again as "key"/"element",
-// "key1"/"element1", ... Pairs are written in slot order, which depends on how the table
+// "key1"/"element1", ... A value nested deeper than MAX_NESTING is left out by the writers,
+// its key is not: both readers keep the key with a value as constructed. (All values of a
+// hash lie at one level, so either all of them are left out or none, and the n-th key never
+// meets another key's "element".) Pairs are written in slot order, which depends on how the table
 // grew, so equal hashes may write them in different orders. Either reader stores each pair
 // with set, keeping the entries already held (a repeated key keeps the later value).
 //
@@ -60,21 +63,27 @@ void VnHashPacking<Hash>::encode(Hash& hash) {
     });
 }
 
-// A pair is the next two fields, taken by position; a field of the wrong tag or type leaves
-// the key empty or the value as constructed. Every pair takes a field header of its own, so
-// the count cannot make the hash outgrow its data.
+// A pair is a key field and the field after it, taken by position; a field of the wrong tag or
+// type leaves the key empty or the value as constructed. A key followed by another key has no
+// value field (the writers leave out a value nested deeper than MAX_NESTING, with its field):
+// the first key is kept with the value as constructed and the second starts the next pair, so
+// the keys read back as in the XML form. Every pair takes a field header of its own, so the
+// count cannot make the hash outgrow its data.
 template <class Hash>
 void VnHashPacking<Hash>::decode(Hash& hash) {
     int n = 0;
     hash.restore(1, n);
-    for (int k = 0; k < n && hash._readtag(); ++k) {
-        hash.readPair([&hash](VnString& key, auto& value) {
+    bool keyAhead = false;  // the current field is a key that no pair has taken yet
+    for (int k = 0; k < n && (keyAhead || hash._readtag()); ++k) {
+        keyAhead = false;
+        hash.readPair([&hash, &keyAhead](VnString& key, auto& value) {
             hash.restore(10, key);
             hash._yank();
-            hash._readtag();
-            hash.restore(30, value);
+            if (!hash._readtag()) return;
+            keyAhead = hash.fieldtag == 10 && hash.fieldtype == vn_pack::kString;
+            if (!keyAhead) hash.restore(30, value);
         });
-        hash._yank();
+        if (!keyAhead) hash._yank();
     }
 }
 

@@ -8,12 +8,16 @@
 // is one; reading the field makes a new object with the maker given at construction from the
 // class number that starts the field, and a class the maker does not know leaves the object as
 // it was. The XML form names no class, so XML is read only into an object already held.
+//
+// The holder owns what it holds, so an object must not hold itself, nor an object that holds
+// it however far down: deleting such a cycle deletes an object twice.
 class VnHeldObject {
 public:
     explicit VnHeldObject(VnPack* (*make)(int type));
     // Deletes the object held. However deep a chain of held objects runs, the stack does not
     // grow with it: while one deletion is in progress on a thread, the objects held by what it
-    // deletes wait, and it deletes them one after another.
+    // deletes wait, and it deletes them one after another. This holds at any time, also for a
+    // holder with static or thread storage destroyed at program or thread exit.
     ~VnHeldObject();
     // The object is owned, so the holder is not copied.
     VnHeldObject(const VnHeldObject&) = delete;

@@ -41,7 +41,8 @@ public:
     // reader refuses the whole document (unpackXML answers 4). Other XML
     // elements nest no deeper than this inside one object block. The writers
     // leave a deeper object out, with the field that holds it, and the debug
-    // log says so once per pack or packXML.
+    // log says so once per pack or packXML. A hash keeps the key of a value
+    // left out: both forms read it back with a value as constructed.
     static constexpr int MAX_NESTING = 256;
 
     VnPack();
@@ -93,9 +94,13 @@ public:
     // is followed by one zero byte that packSize() does not count. As in
     // pack(), nested objects write into this buffer and keep their own state.
     void packXML();
-    // Reads the object from a whole XML text. Results: 0 read; 1 no version
-    // element at the top; 3 version not 1; 4 not well-formed XML, nested too
-    // deep, or refused part-way as unpack refuses; 5 no parser or no tree.
+    // Reads the object from a whole XML text: one element (named anything
+    // but "object") wrapping the form that packXML writes, as recoverXML
+    // wraps what archiveXML wrote. The text of packXML alone has two
+    // top-level elements, is not well-formed XML and gives 4. Results: 0
+    // read; 1 no version element at the top; 3 version not 1; 4 not
+    // well-formed XML, nested too deep, or refused part-way as unpack
+    // refuses; 5 no parser or no tree.
     int unpackXML(char* data, int length);
 
     void storeXML(const VnString& name, int value);

@@ -42,8 +42,10 @@ public:
 
     int type() override;
 
-    // Assignment. Only copy(const VnString&) changes the secure flag: it
-    // takes the source's flag.
+    // Assignment. The assignments from another string change the secure flag:
+    // copy(const VnString&), the copy assignment and the assignment from a
+    // pointer (which call it) and the move assignment each take the source's
+    // flag. The others keep the flag.
     virtual void copy(const VnString& o);
     void copy(const char* s);
     void copy(const char* s, int n);

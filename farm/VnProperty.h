@@ -9,7 +9,9 @@
 #include "base/VnTypes.h"
 
 // A named property: an id, a name, a text and a value object of any class that a message can
-// carry. The property owns its value object.
+// carry. The property owns its value object, so the value must not be the property itself nor
+// an object that holds the property however far down: deleting such a cycle deletes an object
+// twice.
 //
 // Packed forms (the library's own layout): the id as an int field under tag 1, the name and
 // the text as string fields under tags 2 and 3, and the value as a nested object under tag 4,

@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "base/VnIntHash.h"
 #include "base/VnPack.h"
+#include "base/VnStringHash.h"
+#include "base/VnTypes.h"
 #include "farm/VnProperty.h"
+#include "farm/VnPropertyHash.h"
 #include "net/VnMessage.h"
 #include "tests/support/SmallStack.h"
 #include "tests/support/TestRecords.h"
@@ -57,6 +62,31 @@ std::string packedCounting(VnPack& top, bool xml, int& lines) {
         ++lines;
     }
     return bytes;
+}
+
+// The property at level 255 of a chain from level 0 (as chain(255) makes), which holds what is
+// at level 256.
+VnProperty* level255(VnProperty& top) {
+    VnProperty* last = &top;
+    for (int level = 0; level < 255; ++level)
+        last = below(last);
+    return last;
+}
+
+// "key=id" of every entry, in key order; id -2 for a null value.
+template <class Hash>
+std::string entries(Hash& hash) {
+    VnBaseList<VnString> keys;
+    hash.copykeys(keys);
+    std::map<std::string, int> sorted;
+    for (int i = 0; i < keys.length(); ++i) {
+        auto* value = hash.get(*keys.get(i));
+        sorted[str(*keys.get(i))] = value ? value->id() : -2;
+    }
+    std::string text;
+    for (const auto& [key, id] : sorted)
+        text += key + "=" + std::to_string(id) + " ";
+    return text;
 }
 
 }  // namespace
@@ -118,4 +148,99 @@ TEST(VnPackDepth, DeepChainsAreDeletedWithoutRecursion) {
         delete top;
     });
     EXPECT_TRUE(ran && replaced);
+}
+
+// A hash at level 256 is written with its keys; its values, at level 257, are left out with
+// their fields. Both forms read the same keys back, each with a default value (none takes the
+// value field of another key), and the binary form is byte for byte the chain's fields, the
+// count and the key fields. Hashes of strings and ints hold no nested values and are written
+// and read whole at that level.
+TEST(VnPackDepth, AHashAtTheCutKeepsItsKeysInBothForms) {
+    const std::unique_ptr<VnProperty> top = chain(255);
+    auto* hash = new VnPropertyHash();
+    for (int i = 0; i < 6; ++i) {
+        auto* value = new VnProperty();
+        value->id(100 + i);
+        hash->set(value, VnString(std::string(1, char('a' + i)).c_str()));
+    }
+    level255(*top)->value(hash);
+
+    std::string expected = objField(4, VN_TYPE_PROPERTY_HASH, [&] {
+        VnBaseList<VnString> keys;
+        hash->copykeys(keys);  // in the order they are written
+        std::string pairs = intField(1, 6);
+        for (int i = 0; i < keys.length(); ++i)
+            pairs += strField(10, str(*keys.get(i)));
+        return pairs;
+    }());
+    for (int level = 255; level >= 0; --level) {
+        const std::string fields = intField(1, level) + strField(2, "") + strField(3, "") + expected;
+        expected = level == 0 ? kVersion + fields : objField(4, VN_TYPE_PROPERTY, fields);
+    }
+    int lines = 0;
+    EXPECT_TRUE(packedCounting(*top, false, lines) == expected);
+    EXPECT_EQ(lines, 1);
+
+    const std::string keysOnly = "a=-1 b=-1 c=-1 d=-1 e=-1 f=-1 ";
+    for (const bool xml : {false, true}) {
+        const std::unique_ptr<VnProperty> back = chain(255, true);
+        if (xml) level255(*back)->value(new VnPropertyHash());  // XML fills only what is held
+        ASSERT_EQ(unpackInto(*back, packedCounting(*top, xml, lines), xml), 0) << xml;
+        auto* read = dynamic_cast<VnPropertyHash*>(level255(*back)->value());
+        ASSERT_NE(read, nullptr) << xml;
+        EXPECT_EQ(entries(*read), keysOnly) << xml;
+    }
+
+    // Strings and ints at level 256: nothing is left out.
+    for (const bool xml : {false, true}) {
+        auto* strings = new VnStringHash();
+        auto* ints = new VnIntHash();
+        for (int i = 0; i < 6; ++i) {
+            const VnString key(std::string(1, char('a' + i)).c_str());
+            strings->set(new VnString(i), key);
+            ints->set(i + 1, key);
+        }
+        const std::unique_ptr<VnProperty> withStrings = chain(255), withInts = chain(255);
+        level255(*withStrings)->value(strings);
+        level255(*withInts)->value(ints);
+        const std::unique_ptr<VnProperty> stringsBack = chain(255, true), intsBack = chain(255, true);
+        if (xml) {
+            level255(*stringsBack)->value(new VnStringHash());
+            level255(*intsBack)->value(new VnIntHash());
+        }
+        ASSERT_EQ(unpackInto(*stringsBack, packedCounting(*withStrings, xml, lines), xml), 0);
+        ASSERT_EQ(unpackInto(*intsBack, packedCounting(*withInts, xml, lines), xml), 0);
+        EXPECT_EQ(lines, 0);
+        auto* stringsRead = dynamic_cast<VnStringHash*>(level255(*stringsBack)->value());
+        auto* intsRead = dynamic_cast<VnIntHash*>(level255(*intsBack)->value());
+        ASSERT_TRUE(stringsRead && intsRead && stringsRead->length() == 6);
+        EXPECT_EQ(packed(*intsRead).substr(0, 12), kVersion + intField(1, 6));  // the number of entries
+        for (int i = 0; i < 6; ++i) {
+            const VnString key(std::string(1, char('a' + i)).c_str());
+            ASSERT_NE(stringsRead->get(key), nullptr);
+            EXPECT_TRUE(stringsRead->get(key)->integervalue() == i && intsRead->get(key) == i + 1) << xml;
+        }
+    }
+}
+
+// Two chains past the cap in one list: each is cut at level 256 (the list is level 0), and each
+// call says so in one line, whichever form it writes.
+TEST(VnPackDepth, TwoCutsInOneCallMakeOneLine) {
+    VnPropertyList list;
+    list.push(chain(300).release());
+    list.push(chain(1000).release());
+    for (const bool xml : {false, true}) {
+        for (int call = 0; call < 2; ++call) {
+            int lines = 0;
+            const std::string written = packedCounting(list, xml, lines);
+            EXPECT_EQ(lines, 1) << xml;
+            if (call > 0 || xml) continue;
+            VnPropertyList back;
+            ASSERT_EQ(unpackInto(back, written), 0);
+            ASSERT_EQ(back.length(), 2);
+            EXPECT_TRUE(numberedDepth(*back.get(0)) == 255 && numberedDepth(*back.get(1)) == 255);
+            EXPECT_TRUE(level255(*back.get(0))->value() == nullptr &&
+                        level255(*back.get(1))->value() == nullptr);
+        }
+    }
 }

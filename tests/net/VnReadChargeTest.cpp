@@ -17,6 +17,7 @@
 #include "net/VnRegistry.h"
 #include "system/VnConfig.h"
 #include "tests/support/CollidingKeys.h"
+#include "tests/support/TestHooks.h"
 #include "tests/support/TestRecords.h"
 
 namespace {
@@ -144,4 +145,62 @@ TEST(VnReadCharge, XmlReadsAndOverflowingKeysChargeWhatTheyAllocate) {
               5000u);
     EXPECT_EQ(ids.get("a text of more than 23 bytes 498")->id(), 498);
     EXPECT_STREQ(strings.get(498)->value(), "a text of more than 23 bytes 498");
+}
+
+namespace {
+
+// A record that reads a string hash and, when keep is set, keeps a copy of it: the copy is made
+// during the read, and copyCharge is what the read's budget lost to it.
+class HashKeeper : public VnPack {
+public:
+    bool keep = true;
+    VnStringHash kept;
+    std::int64_t copyCharge = 0;
+    void encode() override { store(1, kept); }
+    void decode() override {
+        VnStringHash read;
+        restore(1, read);
+        if (!keep) return;
+        const std::int64_t before = vn_pack::readBudget;
+        kept = read;
+        copyCharge = before - vn_pack::readBudget;
+    }
+    void encodeXML() override {}
+    void decodeXML() override {}
+};
+
+}  // namespace
+
+// A hash copied while an object is read is charged to that read, as a copy under a budget of its
+// own is; a reserve that lets the hash be read but not copied refuses the read and leaves the
+// copy's target as it was. (Tables grow by a random amount: each read starts from one seed.)
+TEST(VnReadCharge, AHashCopiedDuringAReadIsChargedToIt) {
+    HashKeeper source;
+    for (int i = 0; i < 200; ++i)
+        source.kept.set(new VnString(("v" + std::to_string(i)).c_str()), ("k" + std::to_string(i)).c_str());
+    const std::string data = packed(source);
+    std::string bytes;
+    const auto read = [&](HashKeeper& keeper) {
+        bytes = data;
+        std::srand(7);
+        return keeper.unpack(&bytes[0], int(bytes.size()));
+    };
+    HashKeeper keeper, reader;
+    reader.keep = false;
+    const Costs kept = costOf([&] { EXPECT_EQ(read(keeper), 0); });
+    VnStringHash copy;
+    const Costs copied = costOf([&] { copy = keeper.kept; });  // as large as the table read
+    EXPECT_TRUE(keeper.copyCharge > 0 && keeper.copyCharge == copied.charged);
+    EXPECT_TRUE(keeper.kept.length() == 200 && str(*keeper.kept.get("k199")) == "v199");
+
+    // The reserve left after reading the hash is half the copy's charge.
+    HashKeeper refused;
+    refused.kept.set(new VnString("old"), "k0");
+    const std::int64_t saved = vn_pack::readReserve;
+    vn_pack::readReserve =
+        kept.charged - keeper.copyCharge / 2 - std::int64_t(data.size() - 4) * vn_pack::kReadAllowance;
+    EXPECT_EQ(read(reader), 0);
+    EXPECT_EQ(read(refused), 4);
+    vn_pack::readReserve = saved;
+    EXPECT_TRUE(refused.kept.length() == 1 && str(*refused.kept.get("k0")) == "old");
 }

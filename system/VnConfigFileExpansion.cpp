@@ -95,10 +95,11 @@ private:
 // references before it is expanded, so a reference to a value of height kMaxDepth or more is
 // cut without reading anything.
 //
-// The walk holds, for each value met, 32 bytes and a copy of its key; each value on the walk's
-// path 16 bytes more. The texts are read in place, and a value is found by binary search
-// (section pointer, then key), so no text is hashed or copied in proportion to anything but the
-// reference that names it.
+// The walk holds, for each value met, about 60 bytes and a copy of its key; each value on the
+// walk's path 8 bytes more. The texts are read in place; a reference finds its value through
+// its section (held, never looked up by the name of the value being expanded) and its key, and
+// the value's node by the value's address, so no text is hashed or copied in proportion to
+// anything but the reference that names it.
 //
 // Every value has an allowance of its own, and all of them share one: every byte a value
 // receives is charged to both, and so is every reference read (kReferenceCost and its own

@@ -228,10 +228,10 @@ bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const V
     if (!section) return false;
     const bool local = value.haschar('$');
     const std::int64_t length = local ? localLength(section->name(), value) : value.length();
-    // A value that replaces another costs what its copy takes, though it adds less.
-    const std::int64_t cost = length >= INT_MAX                ? std::numeric_limits<std::int64_t>::max()
-                              : section->exists(key) ? stringCost(length)
-                                                     : optionCost(key, length);
+    // A value that replaces another costs what its copy takes, though it adds less; one longer
+    // than a string holds costs more than any allowance.
+    std::int64_t cost = std::numeric_limits<std::int64_t>::max();
+    if (length < INT_MAX) cost = section->exists(key) ? stringCost(length) : optionCost(key, length);
     if (!_budget.spend(cost)) return false;
     if (!section->option(key, local ? _localvalue(section->name(), value) : value)) throw std::bad_alloc();
     return true;

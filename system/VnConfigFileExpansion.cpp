@@ -82,7 +82,6 @@ private:
     int _at = 0;
 };
 
-
 // The expansion of the values of one parse, or of one free text.
 //
 // The values that hold "$" are the nodes of a graph whose edges are their references, read
@@ -202,7 +201,7 @@ private:
     std::vector<std::pair<const VnString*, int>> _byValue;
     std::map<const VnString*, int> _others;  // the values of other sections: node, or -1 without "$"
     std::map<int, VnString> _held;           // and their expanded texts
-    std::vector<int> _stack;              // the values of the components not closed yet
+    std::vector<int> _stack;                 // the values of the components not closed yet
     int _order = 0;
     int _components = 0;
 };
@@ -221,13 +220,15 @@ int VnConfigFile::Expansion::nodeOf(const VnConfig* section, const VnString* val
     if (made(section)) return -1;
     auto found = _others.find(value);
     if (found == _others.end()) {
-        const int node = value->haschar('$') ? addNode(section, value, std::unique_ptr<VnString>(new VnString(key))) : -1;
+        const int node =
+            value->haschar('$') ? addNode(section, value, std::unique_ptr<VnString>(new VnString(key))) : -1;
         found = _others.emplace(value, node).first;
     }
     return found->second;
 }
 
-int VnConfigFile::Expansion::addNode(const VnConfig* section, const VnString* value, std::unique_ptr<VnString> key) {
+int VnConfigFile::Expansion::addNode(const VnConfig* section, const VnString* value,
+                                     std::unique_ptr<VnString> key) {
     Node node;
     node.section = section;
     node.value = value;
@@ -447,7 +448,8 @@ void VnConfigFile::Expansion::cut(Frame& frame, const std::string& why) {
     std::string line;  // made only while it can be written
     if (!_warnings.full()) {
         line = "WARNING: ";
-        if (frame.section) line += VnWarnings::quote(frame.section->name()) + "." + VnWarnings::quote(*frame.key) + " ";
+        if (frame.section)
+            line += VnWarnings::quote(frame.section->name()) + "." + VnWarnings::quote(*frame.key) + " ";
         line += why + "... leaving the rest empty.";
     }
     _warnings.warn(line);

@@ -80,7 +80,8 @@ TEST(VnConfigFileReferences, LongSectionNamesCostNothingPerReference) {
     VnConfigFile chained;
     EXPECT_LT(parseAllocations(chained, "[" + name + "]\n" + chain + "c300 = end\n"), 3000);
     EXPECT_EQ(value(chained, name, "c236") + value(chained, name, "c235"), "end");
-    const std::string first = "WARNING: " + name.substr(0, 200) + "....c235 references nest deeper than 64... leaving";
+    const std::string first =
+        "WARNING: " + name.substr(0, 200) + "....c235 references nest deeper than 64... leaving";
     EXPECT_EQ(errors.text().substr(0, first.size()), first);
 }
 
@@ -119,7 +120,8 @@ TEST(VnConfigFileReferences, CyclesReadEmptyAndExpandOnce) {
             VnConfigFile file;
             CapturedErrors errors;
             EXPECT_LT(parseAllocations(file, cycle(25, reads, order) + "out = \"[${k0}|${s.k24}]\"\n"), 1500);
-            EXPECT_EQ(value(file, "s", "k0") + value(file, "s", "k13") + value(file, "s", "k24"), "<0><13><24>");
+            EXPECT_EQ(value(file, "s", "k0") + value(file, "s", "k13") + value(file, "s", "k24"),
+                      "<0><13><24>");
             EXPECT_EQ(value(file, "s", "out"), "[<0>|<24>]");
             EXPECT_EQ(errors.text(), "");
         }

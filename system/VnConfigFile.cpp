@@ -4,9 +4,9 @@
 #include <climits>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
-#include <memory>
 #include <string>
 #include <utility>
 

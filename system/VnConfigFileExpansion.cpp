@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>

@@ -1,6 +1,8 @@
 #include "farm/VnPathMap.h"
 
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "base/VnStringList.h"
 #include "base/VnTypes.h"
@@ -18,7 +20,8 @@ void moveFrom(VnConfigFile& file, const char* section, VnStringHash& map) {
     for (int i = 0; i < keys.length(); ++i) {
         const VnString& key = *keys.get(i);
         std::unique_ptr<VnString> value(new VnString(config->option(key)));
-        if (map.set(value.get(), key)) value.release();
+        if (!map.set(value.get(), key)) throw std::bad_alloc();  // the entry stays in the section
+        value.release();
         config->remove(key);
     }
 }
@@ -61,10 +64,18 @@ VnString VnPathMap::typeXML() {
     return VnString(VN_XML_PATH_MAP);
 }
 
+// Memory that runs out while the entries are taken ends the load with 0; the entries taken
+// before stay.
 int VnPathMap::load(const VnString& path) {
-    VnConfigFile file;
-    const int whole = file.load(path);
-    moveFrom(file, "direct", _directmap);
-    moveFrom(file, "logical", _logicalmap);
-    return whole;
+    try {
+        VnConfigFile file;
+        const int whole = file.load(path);
+        moveFrom(file, "direct", _directmap);
+        moveFrom(file, "logical", _logicalmap);
+        return whole;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    } catch (const std::length_error&) {
+        return 0;
+    }
 }

@@ -1,8 +1,12 @@
 #include "system/VnConfigFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <iostream>
+#include <limits>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -26,8 +30,8 @@ std::int64_t stringCost(std::int64_t length) {
     return kStringCost + VnString::heapCost(length);
 }
 
-std::int64_t optionCost(const VnString& key, const VnString& value) {
-    return kSlotsCost + stringCost(key.length()) + stringCost(value.length());
+std::int64_t optionCost(const VnString& key, std::int64_t valueLength) {
+    return kSlotsCost + stringCost(key.length()) + stringCost(valueLength);
 }
 
 using Kind = VnConfigFileTokens::Kind;
@@ -63,7 +67,7 @@ std::int64_t optionsCost(const VnConfig& section) {
     section.labels(keys);
     std::int64_t cost = 0;
     for (int i = 0; i < keys.length(); ++i)
-        cost += optionCost(*keys.get(i), section.option(*keys.get(i)));
+        cost += optionCost(*keys.get(i), section.option(*keys.get(i)).length());
     return cost;
 }
 
@@ -79,7 +83,6 @@ public:
 
     // Reads statements and headers until the tokens end or a statement breaks off.
     void run() {
-        pushName(_current, "localhost");
         while (_tokens.more()) {
             if (_tokens.isDelimiter("\n")) {
                 _tokens.next();
@@ -93,10 +96,6 @@ public:
     bool stopped() const { return _budget.stopped(); }
 
 private:
-    static void pushName(VnStringList& list, const VnString& name) {
-        std::unique_ptr<VnString> copy(new VnString(name));
-        if (list.push(copy.get())) copy.release();
-    }
     // The token at hand, and a step past it.
     VnString take() {
         VnString text = _tokens.text();
@@ -108,13 +107,17 @@ private:
     bool parents(const VnString& headerText);
     bool inherit(const VnConfig& parent);
     bool statement();
+    bool localhost();
     void value(VnString& out);
     bool store(VnConfig* section, const VnString& key, const VnString& value);
     VnConfig* section(const VnString& name);
 
     VnConfigFile& _file;
     VnConfigFileTokens _tokens;
-    VnStringList _current;
+    // The sections that statements without a section name fill, held rather than named, so
+    // that a statement costs nothing for the length of their names.
+    std::vector<VnConfig*> _current;
+    bool _beforeHeader = true;  // the current section is "localhost", made when first filled
     std::vector<VnConfig*> _made;
     Budget _budget;
     VnWarnings& _warnings;
@@ -133,10 +136,15 @@ bool VnConfigFile::Parser::header() {
         text.append(_tokens.chars().data(), static_cast<int>(_tokens.chars().size()));
     }
     _current.clear();
-    VnRange::patternsplit(0, text, _current, kMaxHeaderSections, _budget.left() / 4);
-    for (int i = 0; i < _current.length(); ++i) {
-        const VnString& name = *_current.get(i);
-        if (!_budget.spend(stringCost(name.length()) + 8) || !section(name)) return false;
+    _beforeHeader = false;
+    VnStringList names;
+    VnRange::patternsplit(0, text, names, kMaxHeaderSections, _budget.left() / 4);
+    _current.reserve(names.length());
+    for (int i = 0; i < names.length(); ++i) {
+        const VnString& name = *names.get(i);
+        VnConfig* made = _budget.spend(stringCost(name.length()) + 8) ? section(name) : nullptr;
+        if (!made) return false;
+        _current.push_back(made);
     }
     if (_tokens.isDelimiter(":")) return parents(text);
     return true;
@@ -162,11 +170,10 @@ bool VnConfigFile::Parser::parents(const VnString& headerText) {
 // kInheritCost, so that naming a parent again and again costs as much as it works. Without a
 // current section nothing is copied or counted.
 bool VnConfigFile::Parser::inherit(const VnConfig& parent) {
-    if (_current.length() == 0) return true;
+    if (_current.empty()) return true;
     const std::int64_t cost = kInheritCost + optionsCost(parent);
-    for (int i = 0; i < _current.length(); ++i) {
-        VnConfig* child = section(*_current.get(i));
-        if (!child || !_budget.spend(cost)) return false;
+    for (VnConfig* child : _current) {
+        if (!_budget.spend(cost)) return false;
         child->inherit(parent);
     }
     return true;
@@ -188,9 +195,20 @@ bool VnConfigFile::Parser::statement() {
     VnString text("");
     value(text);
     if (targeted) return store(section(target), key, text);
-    for (int i = 0; i < _current.length(); ++i) {
-        if (!store(section(*_current.get(i)), key, text)) return false;
+    if (!localhost()) return false;
+    for (VnConfig* section : _current) {
+        if (!store(section, key, text)) return false;
     }
+    return true;
+}
+
+// Before the first header, makes "localhost" the current section when it is not yet; false
+// when the budget is spent.
+bool VnConfigFile::Parser::localhost() {
+    if (!_beforeHeader || !_current.empty()) return true;
+    VnConfig* made = section("localhost");
+    if (!made) return false;
+    _current.push_back(made);
     return true;
 }
 
@@ -204,14 +222,18 @@ void VnConfigFile::Parser::value(VnString& out) {
     if (quoted && _tokens.more()) _tokens.next();
 }
 
-// Stores value, localised for the section, under key; false when the budget is spent.
+// Stores value, localised for the section, under key; false when the budget is spent. The
+// localised value is charged before it is made: "$self" grows by the section's name.
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
-    const VnString local = value.haschar('$') ? _localvalue(section->name(), value) : value;
-    // A value that replaces another costs what its copy takes, though it adds less.
-    const std::int64_t cost = section->exists(key) ? stringCost(local.length()) : optionCost(key, local);
+    const bool local = value.haschar('$');
+    const std::int64_t length = local ? localLength(section->name(), value) : value.length();
+    // A value that replaces another costs what its copy takes, though it adds less; one longer
+    // than a string holds costs more than any allowance.
+    std::int64_t cost = std::numeric_limits<std::int64_t>::max();
+    if (length < INT_MAX) cost = section->exists(key) ? stringCost(length) : optionCost(key, length);
     if (!_budget.spend(cost)) return false;
-    section->option(key, local);
+    if (!section->option(key, local ? _localvalue(section->name(), value) : value)) throw std::bad_alloc();
     return true;
 }
 
@@ -221,7 +243,7 @@ VnConfig* VnConfigFile::Parser::section(const VnString& name) {
     if (!_budget.spend(kSectionCost + 2 * stringCost(name.length()))) return nullptr;
     std::unique_ptr<VnConfig> made(new VnConfig());
     made->name(name);
-    if (!_file._sections.set(made.get(), name)) return nullptr;
+    if (!_file._sections.set(made.get(), name)) throw std::bad_alloc();
     _made.push_back(made.release());
     return _made.back();
 }
@@ -240,11 +262,19 @@ int VnConfigFile::type() {
     return VN_TYPE_CONFIG_FILE;
 }
 
+// Memory that runs out however the allowances hold (what the machine has left is not known
+// here) ends the load with 0, keeping what was read and expanded before.
 int VnConfigFile::load(const VnString& path) {
-    VnString text("");
-    if (!vn_config_read_file(path, text)) return 0;
-    parse(text);
-    return _stopped ? 0 : 1;
+    try {
+        VnString text("");
+        if (!vn_config_read_file(path, text)) return 0;
+        parse(text);
+        return _stopped ? 0 : 1;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    } catch (const std::length_error&) {
+        return 0;
+    }
 }
 
 void VnConfigFile::parse(const VnString& text) {
@@ -252,7 +282,7 @@ void VnConfigFile::parse(const VnString& text) {
     Parser parser(*this, text, warnings);
     parser.run();
     _stopped = parser.stopped();
-    expandSections(parser.made(), expansionAllowance(parser.spent()), warnings);
+    expandValues(parser.made(), expansionAllowance(parser.spent()), warnings);
     warnings.finish();
 }
 

@@ -19,7 +19,7 @@
 //   msg = hello world       an unquoted value loses its blanks: "helloworld"
 //   msg = "hello world"     a quoted value keeps them; a {braced} value keeps blanks and line ends
 //   db . port = 5           a key of the section db
-//   dir = "$base.root/app"  a reference ("${base.root}" is the same)
+//   dir = "${base.root}/app" a reference: the key root of the section base, then "/app"
 //
 // "#" starts a comment outside quotes and braces. A key not followed by "=" ends the reading
 // silently; what was read before it stays.
@@ -27,20 +27,30 @@
 // References, expanded once the whole text is read: "$s.k" is the value of key k in section s,
 // its own references expanded in turn; "$k" is the value of k in the section of the value being
 // expanded; the key "_" gives a section's name; "self" and "this" name the section where the
-// value was written. Each value is expanded once. A reference that comes back to a value whose
-// expansion is under way gives the empty text. A value's depth is the length of the longest
-// chain of references below it (0 when it reads no value through a reference): a value reads
-// another of depth below kMaxDepth, so a chain of kMaxDepth references expands whole; where
-// the next value read is kMaxDepth deep or more, the rest of the value stays empty, with the
-// warning "WARNING: " section "." key " references nest deeper than 64... leaving the rest
-// empty.", in whatever order the values stand.
+// value was written (the parse writes that section's name in their place as it stores the
+// value). A bare name ends at a blank or at one of ". { } \ $", so "$base.root/app" reads the
+// key "root/app"; braces end it anywhere: "${base.root}/app".
+//
+// Each value is expanded once, after the values it reads. References that lead from a value
+// back to itself make a cycle: a reference to a value of its own cycle (the values that read
+// each other, directly or not; a value that reads itself included) gives the empty text, and
+// the rest of the value expands as usual; a value outside the cycle that reads one of it
+// receives that value so expanded. A value's depth is the length of the longest chain of
+// references below it, a reference within its cycle counting as one to a value without
+// references (0 when it reads no value through a reference): a value reads another of depth
+// below kMaxDepth, so a chain of kMaxDepth references expands whole; where the next value read
+// is kMaxDepth deep or more, the rest of the value stays empty, with the warning "WARNING: "
+// section "." key " references nest deeper than 64... leaving the rest empty.", in whatever
+// order the values stand. Depths count every reference of a value's text, also those past a
+// cut, so that they do not depend on the order of expansion.
 //
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
 // not read; the tokens are made one at a time as the reading goes; a header yields at most
 // kMaxHeaderSections sections; one parse stores sections, options and inherited copies up to
 // the memory they take (see parseAllowance), and stops reading there with a warning. Each copy
-// counts in full, also where it replaces an equal one: a stored value as its string, an
-// inherited option as a new option; so the stores of one parse are bounded too. Each value
+// counts in full, also where it replaces an equal one: a stored value as its string (with the
+// section's name in place of "self" and "this", counted before it is made), an inherited
+// option as a new option; so the stores of one parse are bounded too. Each value
 // has an allowance of its own for the text it receives and the references it reads (see
 // expansionAllowance), and the values of one parse at most kMaxExpansion together; where the
 // next text or reference would pass either, the rest of the value stays empty, with a warning
@@ -63,8 +73,8 @@ public:
 
     // Reads and parses the file: 1 when it was read whole. 0 when it is no regular file, does
     // not read or holds more than kMaxFileSize bytes (nothing is parsed then), and 0 when the
-    // parse stopped at its allowance (the sections read before stay). A key not followed by
-    // "=" ends the reading without making it fail.
+    // parse stopped at its allowance or memory ran out (the sections read before stay). A key
+    // not followed by "=" ends the reading without making it fail.
     int load(const VnString& path);
     // Reads text into the sections, adding to those held. Only the sections made by this parse
     // have their references expanded.
@@ -88,6 +98,8 @@ public:
     static void stringtokenize(const VnString& text, VnStringList& out);
     // text with "self" and "this" after "$" or "${" replaced by name.
     static VnString _localvalue(const VnString& name, const VnString& text);
+    // The length of _localvalue(name, text), counted without making it.
+    static std::int64_t localLength(const VnString& name, const VnString& text);
     // text with its references expanded for the section current, "self" naming self.
     VnString _value(const VnString& current, const VnString& self, const VnString& text) const;
 
@@ -104,8 +116,8 @@ private:
     class Expansion;
     class ValueScanner;
 
-    // Expands the values of the sections made by one parse, the last made first.
-    void expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance, VnWarnings& warnings);
+    // Expands the values of the sections made by one parse (see Expansion).
+    void expandValues(const std::vector<VnConfig*>& made, std::int64_t allowance, VnWarnings& warnings);
 
     VnConfigHash _sections;
     bool _stopped = false;  // the last parse stopped at its allowance

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,10 +19,6 @@ namespace {
 // What looking a reference up is taken to cost in an expansion, beside the text it reads.
 constexpr std::int64_t kReferenceCost = 64;
 
-bool isSelf(const VnString& name) {
-    return name == VnString("self") || name == VnString("this");
-}
-
 }  // namespace
 
 // ---- Value tokens -------------------------------------------------------------------------
@@ -32,7 +29,7 @@ class VnConfigFile::ValueScanner {
 public:
     // A token is a stretch of the scanned text.
     struct Token {
-        const char* data = nullptr;
+        const char* data = "";
         int length = 0;
 
         bool is(char c) const { return length == 1 && *data == c; }
@@ -84,20 +81,23 @@ private:
     int _at = 0;
 };
 
-// The expansion of the values of one parse, each expanded once. A value that meets a reference
-// to a value not expanded yet sets its reading aside while that value is expanded, on a stack
-// of its own rather than the call stack, so that no chain of references runs deep in calls.
+// The expansion of the values of one parse, or of one free text.
 //
-// Each value expanded is remembered with its height: 0 when it read no value through a
-// reference, else one more than the highest value it read. A value read again gives what it
-// was expanded to and counts its height, so the depth of a chain is that of its own references
-// in whatever order its values are expanded. A value that would read one of height kMaxDepth
-// or more keeps what it has and the rest stays empty, with a warning; it counts as
-// kMaxDepth + 1 high, so every value above it is cut too.
+// The values that hold "$" are the nodes of a graph whose edges are their references, read
+// from their stored text (a value's received text is never read again for references). A
+// depth-first walk over it, with a stack of its own rather than the call stack, finds its
+// strongly connected components (Tarjan's algorithm): the cycles, a value that reads itself
+// included. A component is closed only after every component it reads, so each value is
+// expanded once, when its component closes, from values expanded before; a reference within
+// its own component reads as empty. A value's height (see kMaxDepth) is known from its
+// references before it is expanded, so a reference to a value of height kMaxDepth or more is
+// cut without reading anything.
 //
-// A reference to a value under way (a cycle) reads as empty. A value whose expansion met a
-// value under way below it on the stack holds what it gave only while that value is under way:
-// it is not remembered, and is expanded again when it is next read, as it would be alone.
+// The walk holds, for each value met, about 60 bytes and a copy of its key; each value on the
+// walk's path 8 bytes more. The texts are read in place; a reference finds its value through
+// its section (held, never looked up by the name of the value being expanded) and its key, and
+// the value's node by the value's address, so no text is hashed or copied in proportion to
+// anything but the reference that names it.
 //
 // Every value has an allowance of its own, and all of them share one: every byte a value
 // receives is charged to both, and so is every reference read (kReferenceCost and its own
@@ -108,63 +108,80 @@ public:
     Expansion(const VnConfigFile& file, std::int64_t allowance, std::int64_t shared, VnWarnings& warnings)
         : _file(file), _allowance(allowance), _shared(shared), _warnings(warnings) {}
 
-    // The values of section are stored back into it once expanded; other values are only
-    // remembered here.
-    void storeInto(VnConfig& section) { _stored[&section] = &section; }
-    bool expanded(const VnConfig& section, const VnString& key) const {
-        const auto found = _values.find(Name(&section, str(key)));
-        return found != _values.end() && found->second.under < 0;
-    }
-    // text, the value of key in section (no section for a free text), expanded: current is
-    // the section that "$k" and "$_" name, self the one that "$self" names.
-    VnString run(const VnConfig* section, const VnString& key, const VnString& current, const VnString& self,
-                 const VnString& text) {
-        push(section, key, current, self, text);
-        VnString result("");
-        while (!_stack.empty()) {
-            if (!step(*_stack.back())) finish(result);
-        }
-        return result;
-    }
+    // Expands the values of the sections made by one parse, the last made first, and stores
+    // each back into its section.
+    void expandSections(const std::vector<VnConfig*>& made);
+    // text expanded for the section named current, "self" naming the section named self.
+    VnString expandText(const VnString& current, const VnString& self, const VnString& text);
 
 private:
-    using Name = std::pair<const VnConfig*, std::string>;
-    // A value remembered: under way at that place of the stack, or expanded (under < 0).
-    struct Value {
-        int under = -1;
-        int height = 0;
-        bool stored = false;  // the expanded text is the section's; else it is text
-        VnString text;
-    };
-    // A value being expanded: its text, read up to at, and what it received so far.
-    struct Frame {
+    using Token = ValueScanner::Token;
+
+    // A value that holds "$". Those of the sections made by this parse come first, in the
+    // order they are expanded from; those of other sections are added as references meet them.
+    struct Node {
         const VnConfig* section = nullptr;
-        VnString key, current, self, text;
-        VnString out = VnString("");
-        int at = 0;
-        std::int64_t left = 0;
-        int height = 0;
-        int lowest = 0;  // the lowest place on the stack of a value under way that it met
-        bool cut = false;
+        const VnString* value = nullptr;  // the value as its section holds it
+        std::unique_ptr<VnString> key;
+        int order = -1;      // when the walk met it; -1 before
+        int low = 0;         // the lowest order of a value on the walk's stack that it reaches
+        int height = 0;      // at most kMaxDepth + 1
+        int component = -1;  // its component, once closed; -1 while open
+    };
+    // A value on the walk's path, its text read up to at.
+    struct Visit {
+        int node;
+        int at;
+    };
+    // Where the references of a text are looked up: "$k" reads current, "$_" gives
+    // currentName, "self" stands for selfName, and "$self.k" reads self.
+    struct Context {
+        const VnConfig* current;
+        const VnString* currentName;
+        const VnConfig* self;
+        const VnString* selfName;
     };
     // What one reference names.
     struct Reference {
         enum Kind { End, Nothing, Text, Value } kind = Nothing;
-        VnString text;  // Text: what it gives; Value: the name of the section
-        const VnConfig* section = nullptr;
-        VnString key;
+        Token text;                         // Text: what it gives
+        const VnConfig* section = nullptr;  // Value: the key of that section
+        Token key;
+    };
+    // What a reference reads: the value of a node, the text of a value without "$", or nothing.
+    struct Target {
+        int node = -1;
+        const VnString* text = nullptr;
+    };
+    // A value being expanded: what it received so far, and what it may still receive.
+    struct Frame {
+        VnString out = VnString("");
+        std::int64_t left = 0;
+        bool cut = false;
+        const VnConfig* section = nullptr;  // the value's, for a warning; none for a free text
+        const VnString* key = nullptr;
     };
 
-    static std::string str(const VnString& text) { return std::string(text.value(), text.length()); }
+    static bool isSelf(const Token& token) { return token.is("self") || token.is("this"); }
+    static Context contextOf(const Node& node) {
+        return Context{node.section, &node.section->name(), node.section, &node.section->name()};
+    }
+    bool made(const VnConfig* section) const;
+    int nodeOf(const VnConfig* section, const VnString* value, const VnString& key);
+    int addNode(const VnConfig* section, const VnString* value, std::unique_ptr<VnString> key);
+    Target find(const Reference& reference);
+    std::int64_t read(ValueScanner& scan, const Context& context, Reference& reference) const;
 
-    void push(const VnConfig* section, const VnString& key, const VnString& current, const VnString& self,
-              const VnString& text);
-    bool step(Frame& frame);
-    std::int64_t read(ValueScanner& scan, const Frame& frame, Reference& reference) const;
-    bool follow(Frame& frame, const Reference& reference);
-    void receive(Frame& frame, const VnString& text, int height);
-    void finish(VnString& result);
-    void remember(const Frame& frame, int place);
+    void explore(int root);
+    void open(int node, std::vector<Visit>& path);
+    int advance(Visit& visit);
+    void meet(int from, int to);
+    void close(int root);
+
+    void expand(int node);
+    void expandInto(Frame& frame, const VnString& text, const Context& context, int component);
+    void receive(Frame& frame, const Target& target, int component);
+    const VnString& textOf(int node) const;
     bool charge(Frame& frame, std::int64_t cost);
     void append(Frame& frame, const char* data, int length) {
         if (charge(frame, length)) frame.out.append(data, length);
@@ -175,53 +192,68 @@ private:
     const std::int64_t _allowance;
     std::int64_t _shared;
     VnWarnings& _warnings;
-    std::map<const VnConfig*, VnConfig*> _stored;
-    std::map<Name, Value> _values;  // ordered: finding a name costs O(log n) whatever the keys
-    std::vector<std::unique_ptr<Frame>> _stack;
+    std::vector<const VnConfig*> _made;  // sorted, to be found by binary search
+    std::vector<Node> _nodes;
+    int _madeNodes = 0;  // _nodes[0 .. _madeNodes) are of made sections
+    // Their nodes by the address of their values: a value is expanded in place, so its address
+    // stays what it was.
+    std::vector<std::pair<const VnString*, int>> _byValue;
+    std::map<const VnString*, int> _others;  // the values of other sections: node, or -1 without "$"
+    std::map<int, VnString> _held;           // and their expanded texts
+    std::vector<int> _stack;                 // the values of the components not closed yet
+    int _order = 0;
+    int _components = 0;
 };
 
-void VnConfigFile::Expansion::push(const VnConfig* section, const VnString& key, const VnString& current,
-                                   const VnString& self, const VnString& text) {
-    std::unique_ptr<Frame> frame(new Frame);
-    frame->section = section;
-    frame->key = key;
-    frame->current = current;
-    frame->self = self;
-    frame->text = text;
-    frame->left = _allowance;
-    frame->lowest = static_cast<int>(_stack.size());
-    if (section) _values[Name(section, str(key))].under = frame->lowest;
-    _stack.push_back(std::move(frame));
+// ---- Finding values ---------------------------------------------------------------------
+
+bool VnConfigFile::Expansion::made(const VnConfig* section) const {
+    return std::binary_search(_made.begin(), _made.end(), section, std::less<const VnConfig*>());
 }
 
-// Reads the frame on to its end or its cut; true when it was set aside for the value that a
-// reference reads, which is pushed.
-bool VnConfigFile::Expansion::step(Frame& frame) {
-    ValueScanner scan(frame.text);
-    scan.seek(frame.at);
-    ValueScanner::Token token;
-    while (!frame.cut && scan.next(token)) {
-        if (!token.is('$')) {
-            append(frame, token.data, token.length);
-            continue;
-        }
-        Reference reference;
-        const std::int64_t cost = read(scan, frame, reference);
-        frame.at = scan.at();
-        if (reference.kind == Reference::End || !charge(frame, cost)) break;
-        if (reference.kind == Reference::Text) append(frame, reference.text.value(), reference.text.length());
-        if (reference.kind == Reference::Value && follow(frame, reference)) return true;
+// The node of a value, found by its address; -1 for a value without "$". A value of another
+// section is looked at once: whether it holds "$" is remembered.
+int VnConfigFile::Expansion::nodeOf(const VnConfig* section, const VnString* value, const VnString& key) {
+    const auto at = std::lower_bound(_byValue.begin(), _byValue.end(), std::make_pair(value, -1));
+    if (at != _byValue.end() && at->first == value) return at->second;
+    if (made(section)) return -1;
+    auto found = _others.find(value);
+    if (found == _others.end()) {
+        const int node =
+            value->haschar('$') ? addNode(section, value, std::unique_ptr<VnString>(new VnString(key))) : -1;
+        found = _others.emplace(value, node).first;
     }
-    return false;
+    return found->second;
+}
+
+int VnConfigFile::Expansion::addNode(const VnConfig* section, const VnString* value,
+                                     std::unique_ptr<VnString> key) {
+    Node node;
+    node.section = section;
+    node.value = value;
+    node.key = std::move(key);
+    _nodes.push_back(std::move(node));
+    return static_cast<int>(_nodes.size()) - 1;
+}
+
+// What reference reads.
+VnConfigFile::Expansion::Target VnConfigFile::Expansion::find(const Reference& reference) {
+    Target target;
+    const VnString key = reference.key.text();
+    if (!reference.section || !reference.section->exists(key)) return target;
+    const VnString* value = &reference.section->option(key);
+    target.node = nodeOf(reference.section, value, key);
+    if (target.node < 0) target.text = value;
+    return target;
 }
 
 // "$" name, or "$" section "." key, each optionally between "{" and "}", read after the "$";
 // answers what reading it costs. A name that is no section before a "." is dropped with the
 // "$" and the "{", the "." left to be copied as text.
-std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Frame& frame,
+std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& context,
                                            Reference& reference) const {
     const int start = scan.at();
-    ValueScanner::Token token;
+    Token token;
     bool more = scan.next(token);
     const bool braced = more && token.is('{');
     if (braced) more = scan.next(token);
@@ -229,96 +261,171 @@ std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Frame& fram
         reference.kind = Reference::End;
         return 0;
     }
-    const VnString name = isSelf(token.text()) ? frame.self : token.text();
+    const bool self = isSelf(token);
+    const Token name = self ? Token{context.selfName->value(), context.selfName->length()} : token;
     const int afterName = scan.at();
+    std::int64_t cost = kReferenceCost;
     if (scan.next(token) && token.is('.')) {
-        reference.section = _file.config(name);
+        reference.section = self ? context.self : _file.config(name.text());
         if (!reference.section) {
             scan.seek(afterName);
-            return kReferenceCost + scan.at() - start;
+            return cost + scan.at() - start;
         }
-        reference.key = scan.next(token) ? token.text() : VnString("");
-        reference.kind = reference.key == VnString("_") ? Reference::Text : Reference::Value;
+        if (scan.next(token)) reference.key = token;
         reference.text = name;
     } else {
         scan.seek(afterName);
-        reference.section = _file.config(frame.current);
+        reference.section = context.current;
         reference.key = name;
-        reference.kind = name == VnString("_") ? Reference::Text : Reference::Value;
-        reference.text = frame.current;
+        reference.text = Token{context.currentName->value(), context.currentName->length()};
+        if (self) cost += name.length;  // the name is read as a key
     }
-    const std::int64_t cost = kReferenceCost + scan.at() - start;
+    reference.kind = reference.key.is("_") ? Reference::Text : Reference::Value;
+    cost += scan.at() - start;
     const int afterReference = scan.at();
     if (braced && !(scan.next(token) && token.is('}'))) scan.seek(afterReference);
     return cost;
 }
 
-// Gives frame the value that reference reads, when that is at hand; else pushes it and
-// answers true.
-bool VnConfigFile::Expansion::follow(Frame& frame, const Reference& reference) {
-    const VnConfig* section = reference.section;
-    if (!section || !section->exists(reference.key)) return false;
-    const auto found = _values.find(Name(section, str(reference.key)));
-    if (found != _values.end()) {
-        const Value& value = found->second;
-        if (value.under >= 0) {  // a cycle: the reference reads as empty
-            frame.lowest = std::min(frame.lowest, value.under);
-            frame.height = std::max(frame.height, 1);
-        } else {
-            receive(frame, value.stored ? section->option(reference.key) : value.text, value.height);
+// ---- The walk ---------------------------------------------------------------------------
+
+// Walks from root, unless it was met before; closes, and so expands, every component it
+// reaches.
+void VnConfigFile::Expansion::explore(int root) {
+    if (_nodes[root].order >= 0) return;
+    std::vector<Visit> path;
+    open(root, path);
+    while (!path.empty()) {
+        const int next = advance(path.back());
+        if (next >= 0) {
+            open(next, path);
+            continue;
         }
-        return false;
+        const int done = path.back().node;
+        path.pop_back();
+        if (_nodes[done].low == _nodes[done].order) close(done);
+        if (!path.empty()) meet(path.back().node, done);
     }
-    const VnString& text = section->option(reference.key);
-    if (!text.haschar('$')) {
-        receive(frame, text, 0);
-        return false;
-    }
-    push(section, reference.key, reference.text, reference.text, text);
-    return true;
 }
 
-void VnConfigFile::Expansion::receive(Frame& frame, const VnString& text, int height) {
-    if (height >= kMaxDepth) {
-        cut(frame, "references nest deeper than " + std::to_string(kMaxDepth));
-        frame.height = kMaxDepth + 1;
+void VnConfigFile::Expansion::open(int node, std::vector<Visit>& path) {
+    Node& n = _nodes[node];
+    n.order = n.low = _order++;
+    _stack.push_back(node);
+    path.push_back(Visit{node, 0});
+}
+
+// Reads the visit's text on to its next reference to a value not met yet, and answers that
+// value; -1 at the end of the text. The values met before count in the node's height and reach.
+int VnConfigFile::Expansion::advance(Visit& visit) {
+    const Context context = contextOf(_nodes[visit.node]);
+    const VnString& text = *_nodes[visit.node].value;  // stays where it is as nodes are added
+    ValueScanner scan(text);
+    scan.seek(visit.at);
+    Token token;
+    while (scan.next(token)) {
+        if (!token.is('$')) continue;
+        Reference reference;
+        read(scan, context, reference);
+        if (reference.kind == Reference::End) break;
+        if (reference.kind != Reference::Value) continue;
+        const Target target = find(reference);
+        if (target.node >= 0 && _nodes[target.node].order < 0) {
+            visit.at = scan.at();
+            return target.node;
+        }
+        if (target.node >= 0) meet(visit.node, target.node);
+        if (target.text) _nodes[visit.node].height = std::max(_nodes[visit.node].height, 1);
+    }
+    visit.at = text.length();
+    return -1;
+}
+
+// Counts into from that it reads to, which was met before: a value of an open component
+// (from's own) counts as one without references.
+void VnConfigFile::Expansion::meet(int from, int to) {
+    Node& reader = _nodes[from];
+    const Node& read = _nodes[to];
+    if (read.component < 0) {
+        reader.low = std::min(reader.low, read.low);
+        reader.height = std::max(reader.height, 1);
+    } else {
+        reader.height = std::max(reader.height, std::min(read.height, kMaxDepth) + 1);
+    }
+}
+
+// Closes the component that root opened: its values leave the stack, then each is expanded.
+void VnConfigFile::Expansion::close(int root) {
+    const std::size_t first = std::find(_stack.rbegin(), _stack.rend(), root).base() - _stack.begin() - 1;
+    for (std::size_t i = first; i < _stack.size(); ++i)
+        _nodes[_stack[i]].component = _components;
+    ++_components;
+    for (std::size_t i = _stack.size(); i > first; --i)
+        expand(_stack[i - 1]);
+    _stack.resize(first);
+}
+
+// ---- Expanding --------------------------------------------------------------------------
+
+// Expands a value whose component is closed, and stores it back into its section, or keeps it
+// here for a section that this parse did not make.
+void VnConfigFile::Expansion::expand(int node) {
+    Frame frame;
+    frame.section = _nodes[node].section;  // held apart: the node may move as nodes are added
+    frame.key = _nodes[node].key.get();
+    const VnString* value = _nodes[node].value;
+    expandInto(frame, *value, contextOf(_nodes[node]), _nodes[node].component);
+    if (node < _madeNodes) {
+        // The section, made by this parse, holds the value as a string of its own; it is
+        // rewritten in place, so that its address still finds its node.
+        const_cast<VnString&>(*value) = std::move(frame.out);
+    } else {
+        _held[node] = std::move(frame.out);
+    }
+}
+
+// Reads text into frame. A reference within component gives nothing; a value not met yet is
+// walked to first (only a free text meets one).
+void VnConfigFile::Expansion::expandInto(Frame& frame, const VnString& text, const Context& context,
+                                         int component) {
+    frame.left = _allowance;
+    ValueScanner scan(text);
+    Token token;
+    while (!frame.cut && scan.next(token)) {
+        if (!token.is('$')) {
+            append(frame, token.data, token.length);
+            continue;
+        }
+        Reference reference;
+        const std::int64_t cost = read(scan, context, reference);
+        if (reference.kind == Reference::End || !charge(frame, cost)) break;
+        if (reference.kind == Reference::Text) append(frame, reference.text.data, reference.text.length);
+        if (reference.kind == Reference::Value) receive(frame, find(reference), component);
+    }
+}
+
+void VnConfigFile::Expansion::receive(Frame& frame, const Target& target, int component) {
+    if (target.text) {
+        append(frame, target.text->value(), target.text->length());
         return;
     }
-    frame.height = std::max(frame.height, height + 1);
+    if (target.node < 0) return;
+    explore(target.node);
+    const Node& read = _nodes[target.node];
+    if (read.component == component) return;  // a cycle
+    if (read.height >= kMaxDepth) {
+        cut(frame, "references nest deeper than " + std::to_string(kMaxDepth));
+        return;
+    }
+    const VnString& text = textOf(target.node);
     append(frame, text.value(), text.length());
 }
 
-// Takes the top frame off the stack and gives what it expanded to the frame below, or to
-// result when there is none.
-void VnConfigFile::Expansion::finish(VnString& result) {
-    const std::unique_ptr<Frame> frame = std::move(_stack.back());
-    _stack.pop_back();
-    if (frame->section) remember(*frame, static_cast<int>(_stack.size()));
-    if (_stack.empty()) {
-        result = frame->out;
-        return;
-    }
-    Frame& below = *_stack.back();
-    below.lowest = std::min(below.lowest, frame->lowest);
-    receive(below, frame->out, frame->height);
-}
-
-void VnConfigFile::Expansion::remember(const Frame& frame, int place) {
-    const auto found = _values.find(Name(frame.section, str(frame.key)));
-    if (frame.lowest < place) {  // it read a value under way below it
-        _values.erase(found);
-        return;
-    }
-    Value& value = found->second;
-    value.under = -1;
-    value.height = frame.height;
-    const auto stored = _stored.find(frame.section);
-    value.stored = stored != _stored.end();
-    if (value.stored) {
-        stored->second->option(frame.key, frame.out);
-    } else {
-        value.text = frame.out;
-    }
+// The expanded text of a node whose component is closed.
+const VnString& VnConfigFile::Expansion::textOf(int node) const {
+    const Node& n = _nodes[node];
+    if (node < _madeNodes) return *n.value;
+    return _held.find(node)->second;
 }
 
 // Charges cost when both allowances hold it; else cuts the frame: from then on it charges
@@ -337,13 +444,72 @@ bool VnConfigFile::Expansion::charge(Frame& frame, std::int64_t cost) {
 void VnConfigFile::Expansion::cut(Frame& frame, const std::string& why) {
     if (frame.cut) return;
     frame.cut = true;
-    std::string label;
-    if (frame.section)
-        label = VnWarnings::quote(frame.section->name()) + "." + VnWarnings::quote(frame.key) + " ";
-    _warnings.warn("WARNING: " + label + why + "... leaving the rest empty.");
+    std::string line;  // made only while it can be written
+    if (!_warnings.full()) {
+        line = "WARNING: ";
+        if (frame.section)
+            line += VnWarnings::quote(frame.section->name()) + "." + VnWarnings::quote(*frame.key) + " ";
+        line += why + "... leaving the rest empty.";
+    }
+    _warnings.warn(line);
+}
+
+// Takes the values that hold "$" of every made section, the last made first and each
+// section's in its keys' order, and walks from each in turn.
+void VnConfigFile::Expansion::expandSections(const std::vector<VnConfig*>& made) {
+    _made.assign(made.begin(), made.end());
+    std::sort(_made.begin(), _made.end(), std::less<const VnConfig*>());
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        VnStringList keys;
+        (*it)->labels(keys);
+        for (int i = 0; i < keys.length(); ++i) {
+            const VnString* value = &(*it)->option(*keys.get(i));
+            if (!value->haschar('$')) continue;
+            std::unique_ptr<VnString> key(keys.get(i));
+            keys.set(nullptr, i);  // the node takes the copy of the key
+            addNode(*it, value, std::move(key));
+        }
+    }
+    _madeNodes = static_cast<int>(_nodes.size());
+    _byValue.reserve(_nodes.size());
+    for (int i = 0; i < _madeNodes; ++i)
+        _byValue.emplace_back(_nodes[i].value, i);
+    std::sort(_byValue.begin(), _byValue.end());
+    for (int i = 0; i < _madeNodes; ++i)
+        explore(i);
+}
+
+VnString VnConfigFile::Expansion::expandText(const VnString& current, const VnString& self,
+                                             const VnString& text) {
+    const Context context{_file.config(current), &current, _file.config(self), &self};
+    Frame frame;
+    expandInto(frame, text, context, -1);
+    return std::move(frame.out);
 }
 
 // ---- Values ------------------------------------------------------------------------------
+
+namespace {
+
+// Gives emit, in order, the stretches of text with "self" and "this" after "$" or "${"
+// replaced by name.
+template <class Scanner, class Emit>
+void localise(const VnString& name, const VnString& text, Emit emit) {
+    Scanner scan(text);
+    typename Scanner::Token token;
+    bool afterDollar = false, afterBrace = false;
+    while (scan.next(token)) {
+        if ((afterDollar || afterBrace) && (token.is("self") || token.is("this"))) {
+            emit(name.value(), name.length());
+        } else {
+            emit(token.data, token.length);
+        }
+        afterBrace = afterDollar && token.is('{');
+        afterDollar = token.is('$');
+    }
+}
+
+}  // namespace
 
 void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
     ValueScanner scan(text);
@@ -356,26 +522,21 @@ void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
 
 VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
     VnString out("");
-    ValueScanner scan(text);
-    ValueScanner::Token token;
-    bool afterDollar = false, afterBrace = false;
-    while (scan.next(token)) {
-        if ((afterDollar || afterBrace) && (token.is("self") || token.is("this"))) {
-            out += name;
-        } else {
-            out.append(token.data, token.length);
-        }
-        afterBrace = afterDollar && token.is('{');
-        afterDollar = token.is('$');
-    }
+    localise<ValueScanner>(name, text, [&](const char* data, int length) { out.append(data, length); });
     return out;
+}
+
+std::int64_t VnConfigFile::localLength(const VnString& name, const VnString& text) {
+    std::int64_t length = 0;
+    localise<ValueScanner>(name, text, [&](const char*, int n) { length += n; });
+    return length;
 }
 
 VnString VnConfigFile::_value(const VnString& current, const VnString& self, const VnString& text) const {
     const std::int64_t allowance = expansionAllowance(text.length());
     VnWarnings warnings;
     Expansion expansion(*this, allowance, allowance, warnings);
-    const VnString out = expansion.run(nullptr, VnString(""), current, self, text);
+    const VnString out = expansion.expandText(current, self, text);
     warnings.finish();
     return out;
 }
@@ -385,21 +546,8 @@ std::int64_t VnConfigFile::expansionAllowance(std::int64_t size) {
     return std::min(kMost, kLeast + 64 * std::max<std::int64_t>(size, 0));
 }
 
-// Values without a reference stay as they are. The sections are taken the last made first; a
-// value that another one read, and so expanded already, is passed.
-void VnConfigFile::expandSections(const std::vector<VnConfig*>& made, std::int64_t allowance,
-                                  VnWarnings& warnings) {
+void VnConfigFile::expandValues(const std::vector<VnConfig*>& made, std::int64_t allowance,
+                                VnWarnings& warnings) {
     Expansion expansion(*this, allowance, kMaxExpansion, warnings);
-    for (VnConfig* section : made)
-        expansion.storeInto(*section);
-    for (auto it = made.rbegin(); it != made.rend(); ++it) {
-        VnConfig& section = **it;
-        VnStringList keys;
-        section.labels(keys);
-        for (int i = 0; i < keys.length(); ++i) {
-            const VnString& key = *keys.get(i);
-            if (!section.option(key).haschar('$') || expansion.expanded(section, key)) continue;
-            expansion.run(&section, key, section.name(), section.name(), section.option(key));
-        }
-    }
+    expansion.expandSections(made);
 }

@@ -34,6 +34,9 @@ public:
     void finish();
 
     int written() const { return _written; }
+    // True once kMaxWarnings lines were written: a warning now is only counted, so that its
+    // line need not be made.
+    bool full() const { return _written >= kMaxWarnings; }
     std::int64_t leftOut() const { return _leftOut; }
 
     // text, or its first kMaxQuoted bytes followed by "..." when it is longer.

@@ -198,3 +198,35 @@ TEST_F(VnConfigFileLimitsOnDisk, PathMapWarningsAreBounded) {
     EXPECT_EQ(errors.text().substr(errors.text().size() - 38), "WARNING: 2900 more warnings left out.\n");
     EXPECT_STREQ(map.directmap().get("/a")->value(), "/b");
 }
+
+// A store that uses the parse's allowance to exactly 0 succeeds; the next one passes it and
+// stops the parse with the warning. Each "v" line below replaces a value that "$self" grows to
+// 1 MiB (charged in full, though it adds nothing), so that a small text spends most of the
+// 128 MiB; the last value, w, is then as long as the rest of the allowance holds. Every cost is
+// a multiple of 4 and each byte more of w costs 4, so the longest w that is stored leaves
+// exactly 0.
+TEST(VnConfigFileLimits, TheAllowanceHoldsToItsLastByte) {
+    const std::string name(65536, 'n');
+    std::string text = "[" + name + "]\n";
+    for (int i = 0; i < 31; ++i)
+        text += "v = $self$self$self$self$self$self$self$self$self$self$self$self$self$self$self$self\n";
+    const auto parse = [&](int length, const std::string& after, VnConfigFile& file) {
+        CapturedErrors errors;
+        file.parse((text + "w = " + std::string(length, 'w') + "\n" + after).c_str());
+        return errors.text();
+    };
+    int fits = 0, passes = 8 << 20;  // w of fits bytes is stored, of passes bytes is not
+    while (passes - fits > 1) {
+        const int length = (fits + passes) / 2;
+        VnConfigFile file;
+        (parse(length, "", file).empty() ? fits : passes) = length;
+    }
+    VnConfigFile whole, over;
+    EXPECT_EQ(parse(fits, "z = 1\n", whole), "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_EQ(value(whole, name, "w").size(), static_cast<std::size_t>(fits));
+    EXPECT_EQ(value(whole, name, "z"), "");
+    EXPECT_EQ(parse(passes, "", over), "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_FALSE(over.config(name.c_str())->exists("w"));
+    EXPECT_GT(fits, 100000);  // the v lines left room for it, and took most of the allowance
+    EXPECT_LT(fits, 4 << 20);
+}

@@ -1,0 +1,192 @@
+// What references cost: long section names, "$self", chains, cycles and memory that runs out.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "farm/VnPathMap.h"
+#include "system/VnConfigFile.h"
+#include "system/VnWarnings.h"
+#include "tests/support/PeakMemory.h"
+#include "tests/support/TempDir.h"
+
+#include "tests/support/CountedNew.h"
+
+namespace {
+
+// What std::cerr receives while it lives.
+class CapturedErrors {
+public:
+    CapturedErrors() : _old(std::cerr.rdbuf(_text.rdbuf())) {}
+    ~CapturedErrors() { std::cerr.rdbuf(_old); }
+    std::string text() const { return _text.str(); }
+
+private:
+    std::ostringstream _text;
+    std::streambuf* _old;
+};
+
+std::string value(const VnConfigFile& file, const std::string& section, const std::string& key) {
+    const VnConfig* config = file.config(section.c_str());
+    return config ? std::string(config->option(key.c_str()).value()) : "none";
+}
+
+// Allocations made by parsing text into file.
+long parseAllocations(VnConfigFile& file, const std::string& text) {
+    const VnString held(text.data(), static_cast<int>(text.size()));
+    const long before = allocations;
+    file.parse(held);
+    return allocations - before;
+}
+
+const std::string kTooLarge = "WARNING: configuration text too large... skipping the rest.\n";
+
+// n values in one cycle in section s: k<i> holds "<i>" and reads k<i+1> `reads` times, in the
+// forms $k, $s.k and ${s.k} by turns; the last reads k0. The values stand in the order given:
+// 0 forward, 1 backward.
+std::string cycle(int n, int reads, int order) {
+    std::string text = "[s]\n";
+    for (int j = 0; j < n; ++j) {
+        const int i = order == 0 ? j : n - 1 - j;
+        const std::string next = "k" + std::to_string((i + 1) % n);
+        std::string line = "k" + std::to_string(i) + " = \"<" + std::to_string(i) + ">";
+        for (int r = 0; r < reads; ++r)
+            line += r % 3 == 0 ? "$" + next : r % 3 == 1 ? "$s." + next : "${s." + next + "}";
+        text += line + "\"\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+// A reference costs the same whatever the name of its section: its lookups and copies are of
+// the reference's own text, not of the name.
+TEST(VnConfigFileReferences, LongSectionNamesCostNothingPerReference) {
+    const std::string name(100000, 'n');
+    std::string refs, chain;
+    for (int i = 0; i < 2000; ++i)
+        refs += "$x";
+    for (int i = 0; i < 300; ++i)
+        chain += "c" + std::to_string(i) + " = $c" + std::to_string(i + 1) + "\n";
+    VnConfigFile file;
+    CapturedErrors errors;
+    // Each reference once copied the name (2,000 copies of 100 KB), each link of the chain
+    // twice more.
+    EXPECT_LT(parseAllocations(file, "[" + name + "]\nx = 1\nv = " + refs + "\n"), 200);
+    EXPECT_EQ(value(file, name, "v"), std::string(2000, '1'));
+    VnConfigFile chained;
+    EXPECT_LT(parseAllocations(chained, "[" + name + "]\n" + chain + "c300 = end\n"), 3000);
+    EXPECT_EQ(value(chained, name, "c236") + value(chained, name, "c235"), "end");
+    const std::string first =
+        "WARNING: " + name.substr(0, 200) + "....c235 references nest deeper than 64... leaving";
+    EXPECT_EQ(errors.text().substr(0, first.size()), first);
+}
+
+// "$self" grows a value by its section's name as the parse stores it: the grown length is
+// charged before the value is made, so a value that would pass the parse's allowance is never
+// built.
+TEST(VnConfigFileReferences, SelfIsChargedBeforeItGrows) {
+    const std::string name(20000, 'n');
+    std::string selves;
+    for (int i = 0; i < 2000; ++i)  // 40 MB once grown, 160 MB stored: past 128 MiB
+        selves += "$self.x";
+    const long grown = childPeakGrowthKb([&] {
+        VnConfigFile file;
+        CapturedErrors errors;
+        file.parse(("[" + name + "]\nx = 1\nv = " + selves + "\nw = 2\n").c_str());
+        const bool stopped = errors.text() == kTooLarge && value(file, name, "x") == "1" &&
+                             !file.config(name.c_str())->exists("v") && value(file, name, "w").empty();
+        if (!stopped) std::_Exit(1);
+    });
+    EXPECT_GE(grown, 0);
+    EXPECT_LT(grown, 16 << 10);  // KiB: not the 40 MB value
+
+    // Within the allowance the value is stored grown, and expands.
+    VnConfigFile file;
+    file.parse(("[" + name + "]\nx = 1\nv = \"${self.x}-$this.x\"\n").c_str());
+    EXPECT_EQ(value(file, name, "v"), "1-1");
+}
+
+// A reference to a value of its own cycle gives the empty text, in whatever order the values
+// stand; every other reference reads as usual, also one into the cycle from outside. Each value
+// is expanded once: 25 values that read the next four times each cost a few allocations each,
+// not the 4^25 readings of the paths through them.
+TEST(VnConfigFileReferences, CyclesReadEmptyAndExpandOnce) {
+    for (const int reads : {2, 4}) {
+        for (int order = 0; order < 2; ++order) {
+            VnConfigFile file;
+            CapturedErrors errors;
+            EXPECT_LT(parseAllocations(file, cycle(25, reads, order) + "out = \"[${k0}|${s.k24}]\"\n"), 1500);
+            EXPECT_EQ(value(file, "s", "k0") + value(file, "s", "k13") + value(file, "s", "k24"),
+                      "<0><13><24>");
+            EXPECT_EQ(value(file, "s", "out"), "[<0>|<24>]");
+            EXPECT_EQ(errors.text(), "");
+        }
+    }
+    // A value of a cycle reads the values outside it; two cycles that one reads are apart.
+    VnConfigFile file;
+    file.parse(
+        "[a]\nx = \"a$b.y$c.z\"\n[b]\ny = \"b$a.x\"\n[c]\nz = \"c$d.w$self.z\"\n[d]\nw = \"d$c.z$e.v\"\n"
+        "[e]\nv = e\n");
+    EXPECT_EQ(value(file, "a", "x") + "," + value(file, "b", "y"), "ac,b");
+    EXPECT_EQ(value(file, "c", "z") + "," + value(file, "d", "w"), "c,de");
+}
+
+// Memory that runs out anywhere in a load ends it with 0 and no exception, whatever was
+// allocated before; the same file loads whole when nothing fails. The one place that passes a
+// failure over is the list of a header's names, which drops a name it cannot hold (once for
+// each of the three headers).
+class VnConfigFileReferencesOnDisk : public TempDirTest {};
+
+TEST_F(VnConfigFileReferencesOnDisk, MemoryThatRunsOutEndsTheLoad) {
+    spit(at("paths.conf"),
+         "[base]\nroot = /show\n[direct] : base\n/a = \"${base.root}/a\"\n/b = $self.root\n"
+         "[logical]\nx = \"$direct./a$x\"\n");
+    const VnString path(at("paths.conf").c_str());
+    for (int kind = 0; kind < 2; ++kind) {
+        bool failedOnce = false;
+        int passedOver = 0;
+        for (long left = 0; left < 5000 && !(failedOnce && !allocationFailed); ++left) {
+            VnConfigFile file;  // made before allocations fail
+            VnPathMap map;
+            int result = -1;
+            allocationFailed = false;
+            allocationsLeft = left;
+            EXPECT_NO_THROW(result = kind == 0 ? file.load(path) : map.load(path));
+            allocationsLeft = -1;
+            if (allocationFailed) {
+                failedOnce = true;
+                EXPECT_TRUE(result == 0 || result == 1);
+                passedOver += result;
+            } else {
+                EXPECT_EQ(result, 1) << left;
+            }
+        }
+        EXPECT_TRUE(failedOnce);
+        EXPECT_LE(passedOver, 3);
+        EXPECT_FALSE(allocationFailed);  // the loop ended on a load that did not fail
+    }
+    VnPathMap map;
+    EXPECT_EQ(map.load(path), 1);
+    EXPECT_STREQ(map.directmap().get("/a")->value(), "/show/a");
+    EXPECT_STREQ(map.directmap().get("/b")->value(), "/show");
+    EXPECT_STREQ(map.logicalmap().get("x")->value(), "/show/a");
+}
+
+// finish writes the count of the warnings left out once; a second finish writes nothing.
+TEST(VnConfigFileReferences, WarningsFinishOnce) {
+    VnWarnings warnings;
+    CapturedErrors errors;
+    for (int i = 0; i < VnWarnings::kMaxWarnings + 3; ++i)
+        warnings.warn("w");
+    warnings.finish();
+    warnings.finish();
+    std::string expected;
+    for (int i = 0; i < VnWarnings::kMaxWarnings; ++i)
+        expected += "w\n";
+    EXPECT_EQ(errors.text(), expected + "WARNING: 3 more warnings left out.\n");
+    EXPECT_EQ(warnings.leftOut(), 0);
+}

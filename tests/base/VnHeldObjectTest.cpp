@@ -39,37 +39,14 @@ void release(void* p) noexcept {
 
 }  // namespace
 
-void* operator new(std::size_t n) {
-    if (void* p = allocate(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    return operator new(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+void* testAllocate(std::size_t n) noexcept {
     return allocate(n);
 }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return allocate(n);
-}
-void operator delete(void* p) noexcept {
+void testRelease(void* p) noexcept {
     release(p);
 }
-void operator delete[](void* p) noexcept {
-    release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    release(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    release(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    release(p);
-}
+
+#include "tests/support/ReplacedNew.h"
 
 namespace {
 

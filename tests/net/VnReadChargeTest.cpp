@@ -63,6 +63,10 @@ void* testAllocate(std::size_t n) {
     return allocate(n);
 }
 
+void testRelease(void* p) noexcept {
+    std::free(p);
+}
+
 #include "tests/support/ReplacedNew.h"
 
 // The registry charges the block of the object it makes (as a list does for an element it

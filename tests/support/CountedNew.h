@@ -26,6 +26,10 @@ void* testAllocate(std::size_t n) noexcept {
     return std::malloc(n ? n : 1);
 }
 
+void testRelease(void* p) noexcept {
+    std::free(p);
+}
+
 #include "tests/support/ReplacedNew.h"
 
 #endif  // VN_TESTS_SUPPORT_COUNTEDNEW_H

@@ -4,7 +4,7 @@
 // Replaces the global operator new and delete of the one test program whose source includes
 // this header: every allocation goes through testAllocate(n), which the source defines before
 // the include and which answers nullptr when the allocation fails; every release goes to
-// std::free.
+// testRelease(p), which the source defines too (std::free for a program that counts nothing).
 
 #include <cstdlib>
 #include <new>
@@ -23,22 +23,22 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
     return testAllocate(n);
 }
 void operator delete(void* p) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 void operator delete[](void* p) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
+    testRelease(p);
 }
 
 #endif  // VN_TESTS_SUPPORT_REPLACEDNEW_H

@@ -10,27 +10,12 @@
 #include "farm/VnPathMap.h"
 #include "system/VnConfigFile.h"
 #include "system/VnWarnings.h"
+#include "tests/support/CapturedErrors.h"
 #include "tests/support/TempDir.h"
 
 #include "tests/support/CountedNew.h"
 
 namespace {
-
-// What std::cerr receives while it lives.
-class CapturedErrors {
-public:
-    CapturedErrors() : _old(std::cerr.rdbuf(_text.rdbuf())) {}
-    ~CapturedErrors() { std::cerr.rdbuf(_old); }
-    std::string text() const { return _text.str(); }
-    long lines() const {
-        const std::string all = text();
-        return std::count(all.begin(), all.end(), '\n');
-    }
-
-private:
-    std::ostringstream _text;
-    std::streambuf* _old;
-};
 
 std::string value(const VnConfigFile& file, const std::string& section, const std::string& key) {
     const VnConfig* config = file.config(section.c_str());

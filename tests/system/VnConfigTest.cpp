@@ -22,6 +22,9 @@ long failing = -1;     // the number of the allocation that fails
 void* testAllocate(std::size_t n) noexcept {
     return allocations++ == failing ? nullptr : std::malloc(n ? n : 1);
 }
+void testRelease(void* p) noexcept {
+    std::free(p);
+}
 
 #include "tests/support/ReplacedNew.h"
 

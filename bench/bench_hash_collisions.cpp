@@ -161,14 +161,14 @@ void BM_RandomKeysReply(benchmark::State& state) {
 // and map_ms, std::unordered_map storing and finding the random keys, the reference; ratio is
 // crafted_ms / random_ms and map_ratio crafted_ms / map_ms. The least run is the one the least
 // disturbed by other work on the machine. Cases: store and look up every key in a bare
-// VnSimpleHash (Bare), or in a VnBaseHash, a value allocated per key, as VnHash stores
-// (SetGet), read a packed string hash as a reply brings it and look up every key (Reply),
-// parse a flat configuration text of "key = v" lines (Flat) or a sectioned one of one section
-// (Sectioned) and look up every key. Key families (bench/CraftedKeys.h): Library keys share
-// the library's hash value only, with the digits that tell them apart at the End (a long
-// shared first part) or the Start; Both keys share std::hash's value too (16 bytes per bit of
-// the count). Crafted keys are shuffled, as random keys come in no order. Run by hand, pinned
-// to one core:
+// VnSimpleHash that copies each key (Bare) or takes the key objects made aside (Handed), or in
+// a VnBaseHash, a value allocated per key, as VnHash stores (SetGet); read a packed string
+// hash as a reply brings it and look up every key (Reply); parse a flat configuration text of
+// "key = v" lines (Flat) or a sectioned one of one section (Sectioned) and look up every key.
+// Key families (bench/CraftedKeys.h): Library keys share the library's hash value only, with
+// the digits that tell them apart at the End (a long shared first part) or the Start; Both
+// keys share std::hash's value too (16 bytes per bit of the count). Crafted keys are shuffled,
+// as random keys come in no order. Run by hand, pinned to one core:
 //   taskset -c 6 bench_hash_collisions --benchmark_filter=Ratio
 // (scripts/measure_hash_ratios.sh prints the table).
 
@@ -205,11 +205,13 @@ std::size_t bothLength(std::size_t n) {
 }
 
 // One case: the input it reads, made from the keys, and a run over it that answers how many
-// keys it found.
+// keys it found. A case that hands key objects to the table (handsKeys) gets its own copies of
+// the keys, made before the clock starts; it looks up with the others.
 struct Case {
     const char* name;
     std::function<std::string(const Texts&)> input;
-    std::function<std::size_t(const std::string&, const Keys&)> run;
+    std::function<std::size_t(const std::string&, const Keys&, Keys&)> run;
+    bool handsKeys = false;
 };
 
 std::string configText(const Texts& keys, const char* head) {
@@ -219,7 +221,7 @@ std::string configText(const Texts& keys, const char* head) {
     return text;
 }
 
-std::size_t runBare(const std::string&, const Keys& keys) {
+std::size_t runBare(const std::string&, const Keys& keys, Keys&) {
     VnSimpleHash<int> hash;
     for (const auto& key : keys)
         hash.set(1, *key);
@@ -229,7 +231,18 @@ std::size_t runBare(const std::string&, const Keys& keys) {
     return found;
 }
 
-std::size_t runSetGet(const std::string&, const Keys& keys) {
+// The table takes the key objects as they are, copying none.
+std::size_t runHanded(const std::string&, const Keys& keys, Keys& handed) {
+    VnSimpleHash<int> hash;
+    for (auto& key : handed)
+        hash.set(1, key.release());
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += hash.get(*key) != 0;
+    return found;
+}
+
+std::size_t runSetGet(const std::string&, const Keys& keys, Keys&) {
     VnBaseHash<VnString> hash;
     for (const auto& key : keys)
         hash.set(new VnString("value"), *key);
@@ -239,7 +252,7 @@ std::size_t runSetGet(const std::string&, const Keys& keys) {
     return found;
 }
 
-std::size_t runReply(const std::string& data, const Keys& keys) {
+std::size_t runReply(const std::string& data, const Keys& keys, Keys&) {
     std::string copy = data;
     VnStringHash hash;
     if (hash.unpack(&copy[0], static_cast<int>(copy.size())) != 0) return 0;
@@ -249,7 +262,7 @@ std::size_t runReply(const std::string& data, const Keys& keys) {
     return found;
 }
 
-std::size_t runFlat(const std::string& text, const Keys& keys) {
+std::size_t runFlat(const std::string& text, const Keys& keys, Keys&) {
     VnConfig config;
     config.parse(VnString(text.data(), static_cast<int>(text.size())));
     std::size_t found = 0;
@@ -258,7 +271,7 @@ std::size_t runFlat(const std::string& text, const Keys& keys) {
     return found;
 }
 
-std::size_t runSectioned(const std::string& text, const Keys& keys) {
+std::size_t runSectioned(const std::string& text, const Keys& keys, Keys&) {
     VnConfigFile file;
     file.parse(VnString(text.data(), static_cast<int>(text.size())));
     const VnConfig* section = file.config("s");
@@ -271,6 +284,7 @@ std::size_t runSectioned(const std::string& text, const Keys& keys) {
 const std::vector<Case>& cases() {
     static const std::vector<Case> all = {
         {"Bare", [](const Texts&) { return std::string(); }, runBare},
+        {"Handed", [](const Texts&) { return std::string(); }, runHanded, true},
         {"SetGet", [](const Texts&) { return std::string(); }, runSetGet},
         {"Reply", reply, runReply},
         {"Flat", [](const Texts& keys) { return configText(keys, ""); }, runFlat},
@@ -285,9 +299,11 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double msOf(const Case& c, const std::string& input, const Keys& keys, benchmark::State& state) {
+double msOf(const Case& c, const std::string& input, const Texts& texts, const Keys& keys,
+            benchmark::State& state) {
+    Keys handed = c.handsKeys ? vnKeys(texts) : Keys();
     const auto start = Clock::now();
-    if (c.run(input, keys) != keys.size()) state.SkipWithError("keys lost");
+    if (c.run(input, keys, handed) != keys.size()) state.SkipWithError("keys lost");
     return msSince(start);
 }
 
@@ -313,11 +329,14 @@ void ratio(benchmark::State& state, const Case& c, Family family, std::size_t le
     const std::string craftedInput = c.input(craftedKeys), randomInput = c.input(randomKeys);
     const Keys craftedLookUps = vnKeys(craftedKeys), randomLookUps = vnKeys(randomKeys);
     double craftedMs = 1e300, randomMs = 1e300, mapMs = 1e300;
+    const auto runCrafted = [&] {
+        craftedMs = std::min(craftedMs, msOf(c, craftedInput, craftedKeys, craftedLookUps, state));
+    };
     bool craftedFirst = true;
     for (auto _ : state) {
-        if (craftedFirst) craftedMs = std::min(craftedMs, msOf(c, craftedInput, craftedLookUps, state));
-        randomMs = std::min(randomMs, msOf(c, randomInput, randomLookUps, state));
-        if (!craftedFirst) craftedMs = std::min(craftedMs, msOf(c, craftedInput, craftedLookUps, state));
+        if (craftedFirst) runCrafted();
+        randomMs = std::min(randomMs, msOf(c, randomInput, randomKeys, randomLookUps, state));
+        if (!craftedFirst) runCrafted();
         mapMs = std::min(mapMs, mapMsOf(randomKeys, state));
         craftedFirst = !craftedFirst;
     }

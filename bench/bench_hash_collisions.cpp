@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "base/VnBaseHash.h"
+#include "base/VnSimpleHash.h"
 #include "base/VnStringHash.h"
 #include "bench/CraftedKeys.h"
 #include "system/VnConfig.h"
@@ -156,15 +157,19 @@ void BM_RandomKeysReply(benchmark::State& state) {
 // ---------------------------------------------------------------- crafted beside random keys
 //
 // The Ratio rows time crafted keys and as many random keys of their length in one benchmark,
-// in turn, and report crafted_ms, random_ms and their ratio. Cases: store and look up every key
-// in a VnBaseHash (SetGet), read a packed string hash as a reply brings it and look up every
-// key (Reply), parse a flat configuration text of "key = v" lines (Flat) or a sectioned one of
-// one section (Sectioned) and look up every key. Key families (bench/CraftedKeys.h): Library
-// keys share the library's hash value only, with the digits that tell them apart at the End
-// (a long shared first part) or the Start; Both keys share std::hash's value too (16 bytes
-// per bit of the count). Crafted keys come in no order, as random keys do. Run by hand, pinned to one core, a
-// few times to see the spread:
-//   taskset -c 6 bench_hash_collisions --benchmark_filter=Ratio --benchmark_repetitions=3
+// in turn, three runs of each, and report the least run of each kind: crafted_ms, random_ms,
+// and map_ms, std::unordered_map storing and finding the random keys, the reference; ratio is
+// crafted_ms / random_ms and map_ratio crafted_ms / map_ms. The least run is the one the least
+// disturbed by other work on the machine. Cases: store and look up every key in a bare
+// VnSimpleHash that copies each key (Bare) or takes the key objects made aside (Handed), or in
+// a VnBaseHash, a value allocated per key, as VnHash stores (SetGet); read a packed string
+// hash as a reply brings it and look up every key (Reply); parse a flat configuration text of
+// "key = v" lines (Flat) or a sectioned one of one section (Sectioned) and look up every key.
+// Key families (bench/CraftedKeys.h): Library keys share the library's hash value only, with
+// the digits that tell them apart at the End (a long shared first part) or the Start; Both
+// keys share std::hash's value too (16 bytes per bit of the count). Crafted keys are shuffled,
+// as random keys come in no order. Run by hand, pinned to one core:
+//   taskset -c 6 bench_hash_collisions --benchmark_filter=Ratio
 // (scripts/measure_hash_ratios.sh prints the table).
 
 enum class Family { LibraryEnd, LibraryStart, Both };
@@ -200,11 +205,13 @@ std::size_t bothLength(std::size_t n) {
 }
 
 // One case: the input it reads, made from the keys, and a run over it that answers how many
-// keys it found.
+// keys it found. A case that hands key objects to the table (handsKeys) gets its own copies of
+// the keys, made before the clock starts; it looks up with the others.
 struct Case {
     const char* name;
     std::function<std::string(const Texts&)> input;
-    std::function<std::size_t(const std::string&, const Keys&)> run;
+    std::function<std::size_t(const std::string&, const Keys&, Keys&)> run;
+    bool handsKeys = false;
 };
 
 std::string configText(const Texts& keys, const char* head) {
@@ -214,7 +221,28 @@ std::string configText(const Texts& keys, const char* head) {
     return text;
 }
 
-std::size_t runSetGet(const std::string&, const Keys& keys) {
+std::size_t runBare(const std::string&, const Keys& keys, Keys&) {
+    VnSimpleHash<int> hash;
+    for (const auto& key : keys)
+        hash.set(1, *key);
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += hash.get(*key) != 0;
+    return found;
+}
+
+// The table takes the key objects as they are, copying none.
+std::size_t runHanded(const std::string&, const Keys& keys, Keys& handed) {
+    VnSimpleHash<int> hash;
+    for (auto& key : handed)
+        hash.set(1, key.release());
+    std::size_t found = 0;
+    for (const auto& key : keys)
+        found += hash.get(*key) != 0;
+    return found;
+}
+
+std::size_t runSetGet(const std::string&, const Keys& keys, Keys&) {
     VnBaseHash<VnString> hash;
     for (const auto& key : keys)
         hash.set(new VnString("value"), *key);
@@ -224,7 +252,7 @@ std::size_t runSetGet(const std::string&, const Keys& keys) {
     return found;
 }
 
-std::size_t runReply(const std::string& data, const Keys& keys) {
+std::size_t runReply(const std::string& data, const Keys& keys, Keys&) {
     std::string copy = data;
     VnStringHash hash;
     if (hash.unpack(&copy[0], static_cast<int>(copy.size())) != 0) return 0;
@@ -234,7 +262,7 @@ std::size_t runReply(const std::string& data, const Keys& keys) {
     return found;
 }
 
-std::size_t runFlat(const std::string& text, const Keys& keys) {
+std::size_t runFlat(const std::string& text, const Keys& keys, Keys&) {
     VnConfig config;
     config.parse(VnString(text.data(), static_cast<int>(text.size())));
     std::size_t found = 0;
@@ -243,7 +271,7 @@ std::size_t runFlat(const std::string& text, const Keys& keys) {
     return found;
 }
 
-std::size_t runSectioned(const std::string& text, const Keys& keys) {
+std::size_t runSectioned(const std::string& text, const Keys& keys, Keys&) {
     VnConfigFile file;
     file.parse(VnString(text.data(), static_cast<int>(text.size())));
     const VnConfig* section = file.config("s");
@@ -255,6 +283,8 @@ std::size_t runSectioned(const std::string& text, const Keys& keys) {
 
 const std::vector<Case>& cases() {
     static const std::vector<Case> all = {
+        {"Bare", [](const Texts&) { return std::string(); }, runBare},
+        {"Handed", [](const Texts&) { return std::string(); }, runHanded, true},
         {"SetGet", [](const Texts&) { return std::string(); }, runSetGet},
         {"Reply", reply, runReply},
         {"Flat", [](const Texts& keys) { return configText(keys, ""); }, runFlat},
@@ -263,11 +293,34 @@ const std::vector<Case>& cases() {
     return all;
 }
 
-double msOf(const Case& c, const std::string& input, const Keys& keys, benchmark::State& state) {
-    const auto start = std::chrono::steady_clock::now();
-    if (c.run(input, keys) != keys.size()) state.SkipWithError("keys lost");
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
+
+double msOf(const Case& c, const std::string& input, const Texts& texts, const Keys& keys,
+            benchmark::State& state) {
+    Keys handed = c.handsKeys ? vnKeys(texts) : Keys();
+    const auto start = Clock::now();
+    if (c.run(input, keys, handed) != keys.size()) state.SkipWithError("keys lost");
+    return msSince(start);
+}
+
+// The reference: std::unordered_map storing and finding the keys.
+double mapMsOf(const Texts& keys, benchmark::State& state) {
+    const auto start = Clock::now();
+    std::unordered_map<std::string, int> map;
+    for (const std::string& key : keys)
+        map.emplace(key, 1);
+    std::size_t found = 0;
+    for (const std::string& key : keys)
+        found += map.find(key) != map.end();
+    if (found != keys.size()) state.SkipWithError("keys lost");
+    return msSince(start);
+}
+
+constexpr int kRuns = 3;  // runs of each kind per row; the least counts
 
 void ratio(benchmark::State& state, const Case& c, Family family, std::size_t length) {
     const std::size_t n = static_cast<std::size_t>(state.range(0));
@@ -275,19 +328,24 @@ void ratio(benchmark::State& state, const Case& c, Family family, std::size_t le
     const Texts& randomKeys = keySet(family, length, n, true);
     const std::string craftedInput = c.input(craftedKeys), randomInput = c.input(randomKeys);
     const Keys craftedLookUps = vnKeys(craftedKeys), randomLookUps = vnKeys(randomKeys);
-    double craftedMs = 0, randomMs = 0;
+    double craftedMs = 1e300, randomMs = 1e300, mapMs = 1e300;
+    const auto runCrafted = [&] {
+        craftedMs = std::min(craftedMs, msOf(c, craftedInput, craftedKeys, craftedLookUps, state));
+    };
     bool craftedFirst = true;
     for (auto _ : state) {
-        if (craftedFirst) craftedMs += msOf(c, craftedInput, craftedLookUps, state);
-        randomMs += msOf(c, randomInput, randomLookUps, state);
-        if (!craftedFirst) craftedMs += msOf(c, craftedInput, craftedLookUps, state);
+        if (craftedFirst) runCrafted();
+        randomMs = std::min(randomMs, msOf(c, randomInput, randomKeys, randomLookUps, state));
+        if (!craftedFirst) runCrafted();
+        mapMs = std::min(mapMs, mapMsOf(randomKeys, state));
         craftedFirst = !craftedFirst;
     }
-    const double iterations = static_cast<double>(state.iterations());
     state.counters["key_bytes"] = static_cast<double>(craftedKeys[0].size());
-    state.counters["crafted_ms"] = craftedMs / iterations;
-    state.counters["random_ms"] = randomMs / iterations;
+    state.counters["crafted_ms"] = craftedMs;
+    state.counters["random_ms"] = randomMs;
+    state.counters["map_ms"] = mapMs;
     state.counters["ratio"] = craftedMs / randomMs;
+    state.counters["map_ratio"] = craftedMs / mapMs;
 }
 
 // Ratio/<case>/<family>/<key bytes>/<count>; Both keys take the length their count gives.
@@ -306,6 +364,7 @@ const bool kRatiosRegistered = [] {
                     name.c_str(),
                     [&c, set, length](benchmark::State& state) { ratio(state, c, set.first, length); })
                     ->Arg(n)
+                    ->Iterations(kRuns)
                     ->Unit(benchmark::kMillisecond);
             }
         }

@@ -1,18 +1,21 @@
-// Reads arbitrary text, wrapped as the archive reader wraps a file, into a string list, then
-// checks that what was read writes and reads back. Line ends written by character reference
-// come back normalised once, so the second writing must equal the third.
+// Reads arbitrary text into a string list, as it is (only then can a document type declaration
+// come before the top element) and wrapped as the archive reader wraps a file, then checks that
+// what was read wrapped writes and reads back. Line ends written by character reference come
+// back normalised once, so the second writing must equal the third.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "base/VnStringList.h"
-#include "tests/support/TestRecords.h"
+#include "tests/support/FuzzRecords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 20) return 0;
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    fuzz::readUnwrapped<VnStringList>(input);
     VnStringList list;
-    unpackInto(list, std::string(reinterpret_cast<const char*>(data), size), true);
+    unpackInto(list, input, true);
 
     const std::string first = packed(list, true);
     VnStringList again, third;

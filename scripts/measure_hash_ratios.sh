@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Measures what crafted keys cost beside as many random keys of their length, by hand (never in
 # CI): builds the benchmarks in Release, runs the Ratio rows of bench_hash_collisions a few
-# times pinned to one core, and prints for each case, key family, key length and count the
-# ratio crafted/random of every run, then the least and the greatest over all of them.
-#   scripts/measure_hash_ratios.sh [runs (3)] [core (6)] [filter (Ratio)]
-# VN_BENCH_ARGS adds options to each run, e.g. VN_BENCH_ARGS=--benchmark_min_time=2.
+# times pinned to one core, and prints for each case, key family, key length and count the least
+# time of the crafted keys, of the random keys and of std::unordered_map with the random keys
+# over all runs (each run takes the least of three), the ratios of those least times, and the
+# ratio crafted/random of every run; then the greatest ratio of least times.
+#   scripts/measure_hash_ratios.sh [runs (1)] [core (6)] [filter (Ratio)]
+# VN_BENCH_ARGS adds options to each run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-3}
+runs=${1:-1}
 core=${2:-6}
 filter=${3:-Ratio}
 build="$root/build/bench"
@@ -17,25 +19,34 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 for ((run = 1; run <= runs; ++run)); do
   # shellcheck disable=SC2086  # extra options, split on blanks
-  taskset -c "$core" "$build/bench_hash_collisions" --benchmark_filter="$filter" ${VN_BENCH_ARGS:-} >>"$out" 2>/dev/null
+  taskset -c "$core" "$build/bench_hash_collisions" --benchmark_filter="$filter" \
+    --benchmark_format=csv ${VN_BENCH_ARGS:-} >>"$out" 2>/dev/null
 done
-# Each row: Ratio/<case>/<family>/<key bytes>/<count> ... ratio=<r>
-awk '
-  $1 ~ /^Ratio\// {
-    split($1, part, "/")
+# CSV rows named "Ratio/<case>/<family>/<key bytes>/<count>/iterations:3", the counters in the
+# columns the header names (quoted).
+awk -F, '
+  $1 == "name" { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); col[$i] = i } next }
+  $1 ~ /^"Ratio\// {
+    name = $1
+    gsub(/"/, "", name)
+    split(name, part, "/")
     key = sprintf("%-10s %-13s %5s %7s", part[2], part[3], part[4], part[5])
-    for (i = 2; i <= NF; ++i)
-      if ($i ~ /^ratio=/) { r = substr($i, 7) + 0 }
-    if (!(key in lo)) { order[++n] = key; lo[key] = r; hi[key] = r; all[key] = "" }
-    if (r < lo[key]) lo[key] = r
-    if (r > hi[key]) hi[key] = r
-    all[key] = all[key] sprintf(" %.2f", r)
-    if (r > top) top = r
-    if (bottom == "" || r < bottom) bottom = r
+    c = $col["crafted_ms"] + 0; r = $col["random_ms"] + 0; m = $col["map_ms"] + 0
+    if (!(key in crafted)) { order[++n] = key; crafted[key] = c; random[key] = r; map[key] = m }
+    if (c < crafted[key]) crafted[key] = c
+    if (r < random[key]) random[key] = r
+    if (m < map[key]) map[key] = m
+    all[key] = all[key] sprintf(" %.2f", c / r)
   }
   END {
-    printf("%-10s %-13s %5s %7s  %-11s runs\n", "case", "keys", "bytes", "count", "min-max")
-    for (i = 1; i <= n; ++i)
-      printf("%s  %.2f-%.2f  %s\n", order[i], lo[order[i]], hi[order[i]], all[order[i]])
-    printf("all rows: %.2f to %.2f times\n", bottom, top)
+    printf("%-10s %-13s %5s %7s %10s %9s %9s %7s %7s  runs\n", "case", "keys", "bytes", "count",
+           "crafted_ms", "random_ms", "map_ms", "ratio", "/map")
+    for (i = 1; i <= n; ++i) {
+      k = order[i]
+      q = crafted[k] / random[k]
+      printf("%s %10.2f %9.2f %9.2f %7.2f %7.2f  %s\n", k, crafted[k], random[k], map[k], q,
+             crafted[k] / map[k], all[k])
+      if (q > top) { top = q; worst = k }
+    }
+    printf("greatest ratio of least times: %.2f (%s)\n", top, worst)
   }' "$out"

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "base/VnTypes.h"
@@ -196,12 +197,13 @@ public:
         const std::int64_t fit = (_maxBytes - _bytes) / patternCost(length);
         return static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(_maxStrings - _count, fit)));
     }
-    // False, appending nothing, when text would pass a limit.
+    // False, appending nothing, when text would pass a limit. A list that cannot grow throws
+    // std::bad_alloc, as the copy does, so that no string is dropped unseen.
     bool add(const VnString& text) {
         const std::int64_t cost = patternCost(text.length());
         if (_count >= _maxStrings || cost > _maxBytes - _bytes) return false;
         std::unique_ptr<VnString> copy(new VnString(text));
-        if (!_out.push(copy.get())) return false;
+        if (!_out.push(copy.get())) throw std::bad_alloc();
         copy.release();
         ++_count;
         _bytes += cost;

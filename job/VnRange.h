@@ -81,7 +81,8 @@ public:
     // order: 1 sorted then bisection order, 2 sorted, 3 sorted then reversed, 4 bisection
     // order, 5 reversed; any other code keeps the order read. Sorting keeps duplicates.
     // Appends at most kMaxValues strings, which take at most kMaxPatternBytes bytes of memory;
-    // expansion stops at the first string that would pass either.
+    // expansion stops at the first string that would pass either. Memory that runs out throws
+    // std::bad_alloc; the strings appended before stay.
     static void patternsplit(int order, const VnString& text, VnStringList& out);
     // The same with the limits given: at most maxStrings strings, maxBytes bytes of memory.
     static void patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,

@@ -98,8 +98,6 @@ public:
     static void stringtokenize(const VnString& text, VnStringList& out);
     // text with "self" and "this" after "$" or "${" replaced by name.
     static VnString _localvalue(const VnString& name, const VnString& text);
-    // The length of _localvalue(name, text), counted without making it.
-    static std::int64_t localLength(const VnString& name, const VnString& text);
     // text with its references expanded for the section current, "self" naming self.
     VnString _value(const VnString& current, const VnString& self, const VnString& text) const;
 
@@ -112,6 +110,8 @@ public:
     static std::int64_t expansionAllowance(std::int64_t size);
 
 private:
+    // The length of _localvalue(name, text), counted without making it.
+    static std::int64_t localLength(const VnString& name, const VnString& text);
     class Parser;
     class Expansion;
     class ValueScanner;

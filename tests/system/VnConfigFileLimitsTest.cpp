@@ -11,16 +11,12 @@
 #include "system/VnConfigFile.h"
 #include "system/VnWarnings.h"
 #include "tests/support/CapturedErrors.h"
+#include "tests/support/ConfigValue.h"
 #include "tests/support/TempDir.h"
 
 #include "tests/support/CountedNew.h"
 
 namespace {
-
-std::string value(const VnConfigFile& file, const std::string& section, const std::string& key) {
-    const VnConfig* config = file.config(section.c_str());
-    return config ? std::string(config->option(key.c_str()).value()) : "none";
-}
 
 std::string deeper(const std::string& label) {
     return "WARNING: " + label + " references nest deeper than 64... leaving the rest empty.\n";

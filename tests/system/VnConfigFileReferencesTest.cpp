@@ -12,16 +12,12 @@
 #include "system/VnWarnings.h"
 #include "tests/support/PeakMemory.h"
 #include "tests/support/CapturedErrors.h"
+#include "tests/support/ConfigValue.h"
 #include "tests/support/TempDir.h"
 
 #include "tests/support/CountedNew.h"
 
 namespace {
-
-std::string value(const VnConfigFile& file, const std::string& section, const std::string& key) {
-    const VnConfig* config = file.config(section.c_str());
-    return config ? std::string(config->option(key.c_str()).value()) : "none";
-}
 
 // Allocations made by parsing text into file.
 long parseAllocations(VnConfigFile& file, const std::string& text) {

@@ -77,7 +77,10 @@ public:
 
     // False when the limit is reached: the value is not added and reading stops.
     bool add(std::int64_t v) {
-        if (_added >= _limit) return false;
+        if (_added >= _limit) {
+            _full = true;
+            return false;
+        }
         _values.push_back(static_cast<int>(v));
         ++_added;
         return true;
@@ -102,11 +105,14 @@ public:
         }
         return true;
     }
+    // True once a value was refused for the limit.
+    bool full() const { return _full; }
 
 private:
     std::vector<int>& _values;
     int _limit;
     int _added = 0;
+    bool _full = false;
 };
 
 // One item whose first number a was read; false when reading stops inside it.
@@ -238,15 +244,16 @@ int VnRange::parse(const VnString& text) {
 }
 
 // The padding comes from the number read at the very start, even one without digits.
-void VnRange::_parse(const VnString& text, int limit) {
+bool VnRange::_parse(const VnString& text, int limit) {
     RangeReader reader(text);
     Filler fill(_values, limit);
     int a = 0;
     const int digits = reader.number(a);
     _padding = std::min(digits, kMaxPadding);
     for (bool more = digits > 0; more; more = reader.take(',') && reader.number(a) > 0) {
-        if (!readItem(reader, a, fill)) return;
+        if (!readItem(reader, a, fill)) break;
     }
+    return !fill.full();
 }
 
 int VnRange::isrange(const VnString& text) {
@@ -377,23 +384,24 @@ std::int64_t VnRange::patternCost(int length) {
            VnString::heapCost(length);
 }
 
-void VnRange::patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
+bool VnRange::patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
                            std::int64_t maxBytes) {
     Output output(out, maxStrings, maxBytes);
     if (isrange(text)) {
         VnRange range;
-        range._parse(text, output.room(1));
+        const bool whole = range._parse(text, output.room(1));
         range._arrange(order);
         for (int v : range._values) {
-            if (!output.add(VnString(v))) return;
+            if (!output.add(VnString(v))) return false;
         }
-        return;
+        return whole;
     }
     VnStringList items;
     VnExpression::splitcomma(text, items);
     for (int i = 0; i < items.length(); ++i) {
-        if (!_expandItem(order, *items.get(i), output)) return;
+        if (!_expandItem(order, *items.get(i), output)) return false;
     }
+    return true;
 }
 
 // The tokens before the first "[" and those after the token that follows the range token
@@ -412,7 +420,7 @@ bool VnRange::_expandItem(int order, const VnString& item, Output& output) {
     for (int i = open + 3; i < tokens.length(); ++i)
         after += *tokens.get(i);
     VnRange range;  // reads no more values than strings of at least one digit fit
-    range._parse(*tokens.get(open + 1), output.room(before.length() + 1 + after.length()));
+    const bool whole = range._parse(*tokens.get(open + 1), output.room(before.length() + 1 + after.length()));
     range._arrange(order);
     VnString text;  // one buffer for every string made, which add copies
     for (int v : range._values) {
@@ -421,7 +429,7 @@ bool VnRange::_expandItem(int order, const VnString& item, Output& output) {
         text += after;
         if (!output.add(text)) return false;
     }
-    return true;
+    return whole;
 }
 
 // Each number is read only when the one before it had digits.

@@ -85,7 +85,8 @@ public:
     // std::bad_alloc; the strings appended before stay.
     static void patternsplit(int order, const VnString& text, VnStringList& out);
     // The same with the limits given: at most maxStrings strings, maxBytes bytes of memory.
-    static void patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
+    // Answers false when a limit left values of the text out, true when every one was appended.
+    static bool patternsplit(int order, const VnString& text, VnStringList& out, int maxStrings,
                              std::int64_t maxBytes);
     // The bytes of memory that patternsplit counts for one string of length bytes of text: the
     // string object, what the allocator adds to it, three slots in the output list (which
@@ -105,8 +106,8 @@ private:
 
     // Appends the expansions of one comma item of a pattern; false when a limit was reached.
     static bool _expandItem(int order, const VnString& item, Output& output);
-    // parse adding at most limit values.
-    void _parse(const VnString& text, int limit);
+    // parse adding at most limit values; false when the limit left values out.
+    bool _parse(const VnString& text, int limit);
     // Sorts and drops duplicate values.
     void _unique();
     // Puts the values in the order of an order code of patternsplit.

@@ -104,6 +104,7 @@ private:
     }
 
     bool header();
+    bool sections(const VnString& headerText);
     bool parents(const VnString& headerText);
     bool inherit(const VnConfig& parent);
     bool statement();
@@ -137,8 +138,19 @@ bool VnConfigFile::Parser::header() {
     }
     _current.clear();
     _beforeHeader = false;
+    if (!sections(text)) return false;
+    if (_tokens.isDelimiter(":")) return parents(text);
+    return true;
+}
+
+// Makes the sections that the header text names the current ones. The list of their names
+// is held beside what the parse stores, at most what is left of the allowance; where it does
+// not hold every name, the parse stops with its warning once the names it holds are made, so
+// that no section of the header is left out unseen. Only kMaxHeaderSections, a rule of the
+// header, cuts the list without stopping.
+bool VnConfigFile::Parser::sections(const VnString& headerText) {
     VnStringList names;
-    VnRange::patternsplit(0, text, names, kMaxHeaderSections, _budget.left() / 4);
+    const bool whole = VnRange::patternsplit(0, headerText, names, kMaxHeaderSections, _budget.left());
     _current.reserve(names.length());
     for (int i = 0; i < names.length(); ++i) {
         const VnString& name = *names.get(i);
@@ -146,8 +158,7 @@ bool VnConfigFile::Parser::header() {
         if (!made) return false;
         _current.push_back(made);
     }
-    if (_tokens.isDelimiter(":")) return parents(text);
-    return true;
+    return whole || names.length() == kMaxHeaderSections || _budget.spend(_budget.left() + 1);
 }
 
 // The names after ":" to the end of the line; each parent's options go to every current section.

@@ -27,9 +27,12 @@
 // References, expanded once the whole text is read: "$s.k" is the value of key k in section s,
 // its own references expanded in turn; "$k" is the value of k in the section of the value being
 // expanded; the key "_" gives a section's name; "self" and "this" name the section where the
-// value was written (the parse writes that section's name in their place as it stores the
-// value). A bare name ends at a blank or at one of ". { } \ $", so "$base.root/app" reads the
-// key "root/app"; braces end it anywhere: "${base.root}/app".
+// value was written, also in a copy that a child inherits (the parse writes that section's
+// name in their place as it stores the value; a name that would not read back as one name is
+// written as a marker, byte 1 and the name's bytes in hexadecimal, which reads back as it). A
+// bare name ends at a blank or at one of ". { } \ $", so "$base.root/app" reads the key
+// "root/app"; braces end it anywhere: "${base.root}/app". A section whose name holds one of
+// them can be read from elsewhere only through "self" in values written in it.
 //
 // Each value is expanded once, after the values it reads. References that lead from a value
 // back to itself make a cycle: a reference to a value of its own cycle (the values that read
@@ -46,10 +49,12 @@
 //
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
 // not read; the tokens are made one at a time as the reading goes; a header yields at most
-// kMaxHeaderSections sections; one parse stores sections, options and inherited copies up to
-// the memory they take (see parseAllowance), and stops reading there with a warning. Each copy
-// counts in full, also where it replaces an equal one: a stored value as its string (with the
-// section's name in place of "self" and "this", counted before it is made), an inherited
+// kMaxHeaderSections sections (the names past them are left out, without a warning); one parse
+// stores sections, options and inherited copies up to the memory they take (see
+// parseAllowance), and stops reading there with a warning, also where the list of a header's
+// names (held while its sections are made, beside what is stored) would not fit what is left.
+// Each copy counts in full, also where it replaces an equal one: a stored value as its string
+// (with the section's name in place of "self" and "this", counted before it is made), an inherited
 // option as a new option; so the stores of one parse are bounded too. Each value
 // has an allowance of its own for the text it receives and the references it reads (see
 // expansionAllowance), and the values of one parse at most kMaxExpansion together; where the
@@ -73,11 +78,13 @@ public:
 
     // Reads and parses the file: 1 when it was read whole. 0 when it is no regular file, does
     // not read or holds more than kMaxFileSize bytes (nothing is parsed then), and 0 when the
-    // parse stopped at its allowance or memory ran out (the sections read before stay). A key
-    // not followed by "=" ends the reading without making it fail.
+    // parse stopped at its allowance or memory ran out. The sections read before stay; a value
+    // that memory ran out before expanding keeps its references as written ("$top" stays
+    // "$top"). A key not followed by "=" ends the reading without making it fail.
     int load(const VnString& path);
     // Reads text into the sections, adding to those held. Only the sections made by this parse
-    // have their references expanded.
+    // have their references expanded. Memory that runs out throws std::bad_alloc (or
+    // std::length_error), the sections read before staying; load answers 0 instead.
     void parse(const VnString& text);
     // The section, owned by the file; null when there is none.
     VnConfig* config(const VnString& name);
@@ -96,7 +103,8 @@ public:
     static void tokenize(const VnString& text, VnStringList& out);
     // The tokens of a value: runs of blanks, each of ".", "{", "}", backslash and "$", and words.
     static void stringtokenize(const VnString& text, VnStringList& out);
-    // text with "self" and "this" after "$" or "${" replaced by name.
+    // text with "self" and "this" after "$" or "${" replaced by name, or by its marker where
+    // name would not read back as one name (see above).
     static VnString _localvalue(const VnString& name, const VnString& text);
     // text with its references expanded for the section current, "self" naming self.
     VnString _value(const VnString& current, const VnString& self, const VnString& text) const;

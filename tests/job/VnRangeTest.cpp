@@ -174,11 +174,16 @@ TEST(VnRange, PatternSplit) {
     EXPECT_EQ(split(2, "2,1,2"), (Strings{"1", "2", "2"}));
     EXPECT_EQ(split(3, "f[5-1x2]"), (Strings{"f5", "f3", "f1"}));
 
+    // A limit stops the expansion, also between items, and the answer says so.
     VnStringList out;
-    VnRange::patternsplit(0, "h[1-1000]", out, 3, 1000);
-    VnRange::patternsplit(0, "abc[1-1000]", out, 1000, 6 * VnRange::patternCost(4) - 1);
-    VnRange::patternsplit(0, "1-1000", out, 2, 1000);
+    EXPECT_FALSE(VnRange::patternsplit(0, "h[1-1000]", out, 3, 1000));
+    EXPECT_FALSE(VnRange::patternsplit(0, "abc[1-1000],z", out, 1000, 6 * VnRange::patternCost(4) - 1));
+    EXPECT_FALSE(VnRange::patternsplit(0, "1-1000", out, 2, 1000));
     EXPECT_EQ(strings(out), (Strings{"h1", "h2", "h3", "abc1", "abc2", "abc3", "abc4", "abc5", "1", "2"}));
+    VnStringList whole;
+    EXPECT_TRUE(VnRange::patternsplit(0, "h[1-3],z", whole, 4, 4 * VnRange::patternCost(2)));
+    EXPECT_TRUE(VnRange::patternsplit(0, "1-2", whole, 2, 1000));
+    EXPECT_EQ(strings(whole), (Strings{"h1", "h2", "h3", "z", "1", "2"}));
 }
 
 TEST(VnRange, FirstItem) {

@@ -211,3 +211,106 @@ TEST(VnConfigFileLimits, TheAllowanceHoldsToItsLastByte) {
     EXPECT_GT(fits, 100000);  // the v lines left room for it, and took most of the allowance
     EXPECT_LT(fits, 4 << 20);
 }
+
+// A header read late in the allowance gives the statements under it to every section it names,
+// or stops the load with the warning: never to a few of them while the load answers 1. The
+// filler sections g take the allowance to its end; the most filler that still loads whole left
+// too little for the list of the last header's names, which once came out short.
+TEST_F(VnConfigFileLimitsOnDisk, HeadersLateInTheAllowanceLeaveNoSectionOut) {
+    const auto load = [&](int filler, VnConfigFile& file, std::string& errors) {
+        spit(at("late.conf"), "[s[1-50000]]\n[g[1-" + std::to_string(filler) +
+                                  "]]\nk = " + std::string(100, 'x') + "\n[s[1-50000]]\nk = v\n");
+        CapturedErrors captured;
+        const int answer = file.load(at("late.conf").c_str());
+        errors = captured.text();
+        return answer;
+    };
+    int whole = 20000, stopped = 40000;  // filler counts, in steps of 16
+    std::string errors;
+    while (stopped - whole > 16) {
+        const int filler = (whole + stopped) / 32 * 16;
+        VnConfigFile file;
+        (load(filler, file, errors) == 1 ? whole : stopped) = filler;
+    }
+    VnConfigFile file, over;
+    ASSERT_EQ(load(whole, file, errors), 1);
+    EXPECT_EQ(errors, "");
+    int given = 0;
+    for (int i = 1; i <= 50000; ++i)
+        given += value(file, "s" + std::to_string(i), "k") == "v";
+    EXPECT_EQ(given, 50000);
+    EXPECT_EQ(load(stopped, over, errors), 0);
+    EXPECT_EQ(errors, "WARNING: configuration text too large... skipping the rest.\n");
+}
+
+// A reference within a cycle counts as one to a value without references: a chain of 63
+// references above a value that reads only itself expands whole, one of 64 is cut.
+TEST(VnConfigFileLimits, ACycleCountsOneDeep) {
+    for (const int n : {63, 64}) {
+        std::string text = "[cycle]\nx = \"c$self.x\"\n";
+        for (int i = 0; i < n; ++i)
+            text += "[c" + std::to_string(i) +
+                    "]\nv = " + (i + 1 < n ? "$c" + std::to_string(i + 1) + ".v" : "$cycle.x") + "\n";
+        VnConfigFile file;
+        CapturedErrors errors;
+        file.parse(text.c_str());
+        EXPECT_EQ(value(file, "c0", "v") + value(file, "c1", "v"), n == 63 ? "cc" : "c");
+        EXPECT_EQ(errors.text(), n == 63 ? "" : deeper("c0.v"));
+    }
+}
+
+// The walk that orders the values reads each value's text once: a value that reads 3,000
+// values, each holding a reference, costs a few allocations per reference, not one per
+// reference for each value walked to before it.
+TEST(VnConfigFileLimits, TheWalkReadsEachTextOnce) {
+    const std::string key(100, 'k');  // too long to be kept inside a string, so a lookup allocates
+    std::string text = "[s]\nend = 1\nall = \"";
+    for (int i = 0; i < 3000; ++i)
+        text += "${" + key + std::to_string(i) + "}";
+    text += "\"\n";
+    for (int i = 0; i < 3000; ++i)
+        text += key + std::to_string(i) + " = $end\n";
+    VnConfigFile file;
+    const VnString held(text.c_str());
+    const long before = allocations;
+    file.parse(held);
+    EXPECT_LT(allocations - before, 60000);  // 4.5 million when the text is read again each time
+    EXPECT_EQ(value(file, "s", "all"), std::string(3000, '1'));
+}
+
+// What a reference costs in its value's allowance is 64 bytes and its own text after "$":
+// "$self" read as a key costs the section's name as well, "${" and a long key the key and the
+// brace. A text whose references and
+// text fit its allowance by that rule expands whole; one reference more is cut, with the
+// warning.
+TEST(VnConfigFileLimits, AReferenceCosts64AndItsText) {
+    const std::string name(20000, 'n'), key(3000, 'k');
+    VnConfigFile file;
+    file.parse(("[" + name + "]\nx = 1\n").c_str());
+    const auto text = [&](int selves, int keys) {
+        std::string out;
+        for (int i = 0; i < selves; ++i)
+            out += "$self";
+        for (int i = 0; i < keys; ++i)
+            out += "${" + key + "}";
+        return out + " !";
+    };
+    const auto fits = [&](std::int64_t selves, std::int64_t keys) {
+        const std::int64_t length = 5 * selves + (3 + key.size()) * keys + 2;
+        const std::int64_t cost = (64 + 4 + name.size()) * selves + (64 + 1 + key.size()) * keys + 2;
+        return cost <= VnConfigFile::expansionAllowance(length);
+    };
+    for (const int keys : {0, 200}) {
+        int selves = 0;
+        while (fits(selves + 1, keys))
+            ++selves;
+        for (const int n : {selves, selves + 1}) {
+            CapturedErrors errors;
+            const std::string out = file._value(name.c_str(), name.c_str(), text(n, keys).c_str()).value();
+            SCOPED_TRACE(std::to_string(keys) + " keys, " + std::to_string(n) + " selves");
+            EXPECT_EQ(out, n == selves ? " !" : "");
+            EXPECT_EQ(errors.text(),
+                      n == selves ? "" : "WARNING: references expand too far... leaving the rest empty.\n");
+        }
+    }
+}

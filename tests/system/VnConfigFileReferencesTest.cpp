@@ -170,3 +170,29 @@ TEST(VnConfigFileReferences, WarningsFinishOnce) {
     EXPECT_EQ(errors.text(), expected + "WARNING: 3 more warnings left out.\n");
     EXPECT_EQ(warnings.leftOut(), 0);
 }
+
+// "self" and "this" name the section where the value was written, whatever its name holds, in
+// the values stored there, in the copies a child inherits, and in free text. A name that would
+// not read back as one name is stored as a marker that reads back as it.
+TEST(VnConfigFileReferences, SelfNamesItsSectionWhateverItsName) {
+    for (const std::string name : {"a.b", "x$y", "this", "s"}) {
+        VnConfigFile file;
+        file.parse(("[" + name + "]\nk = 1\n" + name + " = 7\nv = \"< ${self.k} >\"\nw = \"< $self.k >\"\n" +
+                    "u = \"< ${self._} >\"\nt = \"< ${this.k} >\"\nx = \"<${self}>\"\n[c] : " + name +
+                    "\nk = 2\n")
+                       .c_str());
+        SCOPED_TRACE(name);
+        for (const std::string& section : {name, std::string("c")}) {
+            EXPECT_EQ(value(file, section, "v") + value(file, section, "w") + value(file, section, "t"),
+                      "< 1 >< 1 >< 1 >");
+            EXPECT_EQ(value(file, section, "u") + value(file, section, "x"), "< " + name + " ><7>");
+        }
+        EXPECT_STREQ(file._value("c", name.c_str(), "${self.k}|${k}|$self._").value(),
+                     ("1|2|" + name).c_str());
+    }
+    EXPECT_STREQ(VnConfigFile::_localvalue("a.b", "$self.k ${this._}").value(),
+                 "$\x01"
+                 "612e62.k ${\x01"
+                 "612e62._}");
+    EXPECT_STREQ(VnConfigFile::_localvalue("", "$self").value(), "$\x01");
+}

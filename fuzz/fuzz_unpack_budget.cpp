@@ -21,7 +21,7 @@
 
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
-#include "tests/support/TestHooks.h"
+#include "base/VnPackHooks.h"
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "job/VnJob.h"

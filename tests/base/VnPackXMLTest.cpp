@@ -2,7 +2,7 @@
 
 #include "base/VnPack.h"
 #include "base/VnPackFormat.h"
-#include "tests/support/TestHooks.h"
+#include "base/VnPackHooks.h"
 #include "farm/VnProperty.h"
 #include "testing/TestRecords.h"
 

@@ -10,7 +10,7 @@
 #include "job/VnLog.h"
 #include "system/VnFile.h"
 #include "system/VnSafeOpen.h"
-#include "tests/support/TestHooks.h"
+#include "system/VnSafeOpenHooks.h"
 #include "testing/TestRecords.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"

@@ -10,7 +10,7 @@
 
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
-#include "tests/support/TestHooks.h"
+#include "base/VnPackHooks.h"
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "base/VnTypes.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "system/VnSafeOpen.h"
-#include "tests/support/TestHooks.h"
+#include "system/VnSafeOpenHooks.h"
 #include "testing/TestRecords.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/CountedNew.h"

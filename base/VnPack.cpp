@@ -14,11 +14,11 @@
 #include <expat.h>
 
 #include "base/VnPackFormat.h"
+#include "base/VnPackHooks.h"
 #include "base/VnPackObj.h"
 #include "base/VnTypes.h"
 #include "system/VnFile.h"
 #include "system/VnSafeOpen.h"
-#include "tests/support/TestHooks.h"
 
 using namespace vn_pack;
 

@@ -12,7 +12,7 @@
 //   digits that tell keys apart stand at the end (atEnd: all keys share a long first part,
 //   so each comparison of two keys reads most of them) or at the start.
 // - sharedBothHashes(count): keys of 16-byte blocks that share std::hash's value and the
-//   library's (see tests/support/CollidingKeys.h), 16 * ceil(log2(count)) bytes long, made of
+//   library's (see testing/CollidingKeys.h), 16 * ceil(log2(count)) bytes long, made of
 //   two blocks of word bytes; the blocks that tell keys apart stand at the end.
 // - randomKeys(count, length): as many random lowercase keys, the reference.
 
@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "base/VnHashKey.h"
-#include "tests/support/CollidingKeys.h"
+#include "testing/CollidingKeys.h"
 
 namespace crafted {
 

@@ -4,7 +4,7 @@
 // back, for N = 2,000, 8,000 and 32,000: the time per key must stay flat for both kinds, so the
 // total grows linearly (the reported complexity is O(N)).
 //
-// The Crafted rows take keys that a hostile peer computes offline (tests/support/CollidingKeys.h):
+// The Crafted rows take keys that a hostile peer computes offline (testing/CollidingKeys.h):
 // they share the library's hash value and std::hash's value too, so they all meet in the
 // overflow index. The Random rows take as many random keys of the same length. For N = 65,536
 // and 131,072 each stores the keys and looks every one up (SetGet), or reads them from a packed
@@ -31,8 +31,8 @@
 #include "bench/CraftedKeys.h"
 #include "system/VnConfig.h"
 #include "system/VnConfigFile.h"
-#include "tests/support/CollidingKeys.h"
-#include "tests/support/TestRecords.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "base/VnStringList.h"
 #include "net/VnConnection.h"
-#include "tests/support/TestSupervisor.h"
+#include "testing/TestSupervisor.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

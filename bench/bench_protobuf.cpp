@@ -19,7 +19,7 @@
 #include "base/VnFields.h"
 #include "base/VnStringList.h"
 #include "bench_records.pb.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "job/VnJob.h"
 #include "net/VnConnection.h"
 #include "net/VnMessage.h"
-#include "tests/support/PeakMemory.h"
-#include "tests/support/TestRecords.h"
+#include "testing/PeakMemory.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

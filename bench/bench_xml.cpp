@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "base/VnStringList.h"
-#include "tests/support/CollidingKeys.h"
-#include "tests/support/TestRecords.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -10,11 +10,13 @@ install(TARGETS vn EXPORT vnTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-# Every header of the library folders, so that new classes need no change here.
+# Every header of the library folders, so that new classes need no change here, except the
+# internal ones: a header named *Hooks.h declares switches that only test and fuzz programs set.
 set(VN_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/${VN_INCLUDE_SUBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/vn.h DESTINATION ${VN_INSTALL_INCLUDEDIR})
 foreach(folder ${VN_FOLDERS})
   file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+  list(FILTER headers EXCLUDE REGEX "Hooks\\.h$")
   install(FILES ${headers} DESTINATION ${VN_INSTALL_INCLUDEDIR}/${folder})
 endforeach()
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "job/VnCallback.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "job/VnEvent.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

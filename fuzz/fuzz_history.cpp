@@ -15,8 +15,8 @@
 #include "job/VnHistory.h"
 #include "job/VnLog.h"
 #include "system/VnFile.h"
-#include "tests/support/ScratchDir.h"
-#include "tests/support/TestRecords.h"
+#include "testing/ScratchDir.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "job/VnJobId.h"
 #include "job/VnWorkId.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "job/VnJobConfig.h"
 
-#include "tests/support/ScratchDir.h"
+#include "testing/ScratchDir.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "expression/VnRegEx.h"
 #include "job/VnLog.h"
 
-#include "tests/support/ScratchDir.h"
-#include "tests/support/TestRecords.h"
+#include "testing/ScratchDir.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

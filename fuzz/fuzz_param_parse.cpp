@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "system/VnParam.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "farm/VnPathMap.h"
 #include "system/VnPath.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/VnStringList.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

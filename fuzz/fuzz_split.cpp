@@ -8,7 +8,7 @@
 #include <string>
 
 #include "expression/VnExpression.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "system/VnTime.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "job/VnJobStats.h"
 #include "job/VnReport.h"
 #include "job/VnRequest.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

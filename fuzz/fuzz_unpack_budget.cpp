@@ -21,11 +21,11 @@
 
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
+#include "base/VnPackHooks.h"
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "job/VnJob.h"
-#include "tests/support/FuzzRecords.h"
-#include "tests/support/TestHooks.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

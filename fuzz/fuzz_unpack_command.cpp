@@ -11,7 +11,7 @@
 #include "job/VnModifyCommand.h"
 #include "job/VnOperation.h"
 #include "job/VnOrder.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "base/VnHash.h"
 #include "base/VnIntHash.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

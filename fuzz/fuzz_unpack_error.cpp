@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/VnError.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "farm/VnResource.h"
 #include "farm/VnSubscription.h"
 #include "farm/VnSupe.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/VnIntHash.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "job/VnJob.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

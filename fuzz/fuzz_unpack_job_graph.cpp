@@ -10,7 +10,7 @@
 #include <string>
 
 #include "job/VnJobGraph.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "job/VnQuery.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 
 #include "base/VnError.h"
 #include "system/VnFile.h"
-#include "tests/support/FuzzRecords.h"
-#include "tests/support/ScratchDir.h"
+#include "testing/FuzzRecords.h"
+#include "testing/ScratchDir.h"
 
 namespace {
 

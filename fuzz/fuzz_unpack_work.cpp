@@ -10,7 +10,7 @@
 #include "job/VnVariable.h"
 #include "job/VnVariableId.h"
 #include "job/VnWork.h"
-#include "tests/support/FuzzRecords.h"
+#include "testing/FuzzRecords.h"
 
 namespace {
 

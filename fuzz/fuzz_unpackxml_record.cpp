@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024) return 0;

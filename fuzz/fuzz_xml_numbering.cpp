@@ -1,13 +1,13 @@
 // Reads arbitrary text, wrapped as the archive reader wraps a file, and compares the names under
 // which the reader filed the texts and blocks of the top object block with a plain model of the
-// numbering rule (tests/support/XmlNumberingModel.h). Asked are every key the model made, each
+// numbering rule (testing/XmlNumberingModel.h). Asked are every key the model made, each
 // followed by more digits, and each stripped of its digits and numbered again.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "tests/support/XmlNumberingModel.h"
+#include "testing/XmlNumberingModel.h"
 
 namespace {
 

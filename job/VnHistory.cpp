@@ -16,7 +16,7 @@
 #include "job/VnLog.h"
 #include "job/VnLogPlace.h"
 #include "system/VnSafeOpen.h"
-#include "tests/support/TestHooks.h"
+#include "system/VnSafeOpenHooks.h"
 
 namespace {
 

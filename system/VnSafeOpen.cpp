@@ -12,7 +12,7 @@
 #include <new>
 #include <utility>
 
-#include "tests/support/TestHooks.h"
+#include "system/VnSafeOpenHooks.h"
 
 namespace {
 

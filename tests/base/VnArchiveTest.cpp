@@ -10,8 +10,8 @@
 #include "base/VnPack.h"
 #include "system/VnFile.h"
 #include "system/VnSafeOpen.h"
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 using VnArchive = TempDirTest;
 

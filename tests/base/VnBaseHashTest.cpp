@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/PeakMemory.h"
 #include "tests/support/HashItems.h"
-#include "tests/support/PeakMemory.h"
 
 #include <algorithm>
 #include <climits>

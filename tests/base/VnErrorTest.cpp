@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "base/VnPackFormat.h"
 #include "base/VnStringHash.h"
 #include "job/VnJobId.h"
-#include "tests/support/CollidingKeys.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
 #include "tests/support/HashItems.h"
-#include "tests/support/TestRecords.h"
 
 #include "tests/support/CountedNew.h"
 

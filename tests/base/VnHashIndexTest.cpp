@@ -16,9 +16,9 @@
 #include "base/VnStringHash.h"
 #include "system/VnConfig.h"
 #include "system/VnConfigFile.h"
-#include "tests/support/CollidingKeys.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
 #include "tests/support/HashItems.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

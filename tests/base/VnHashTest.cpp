@@ -8,7 +8,7 @@
 
 #include "base/VnIntHash.h"
 #include "base/VnStringHash.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 // A typed hash declared the way every later typed hash is.
 VN_DECLARE_HASH(TestItemHash, TestItem, TEST_TYPE_ITEM_LIST, TEST_XML_ITEM_LIST)

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "base/VnStringList.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 // A typed list declared the way every later typed list is.
 VN_DECLARE_LIST(TestItemVnList, TestItem, TEST_TYPE_ITEM_LIST, TEST_XML_ITEM_LIST)

@@ -15,8 +15,8 @@
 #include "farm/VnProperty.h"
 #include "farm/VnPropertyHash.h"
 #include "net/VnMessage.h"
+#include "testing/TestRecords.h"
 #include "tests/support/SmallStack.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
-#include "tests/support/CollidingKeys.h"
-#include "tests/support/TestRecords.h"
-#include "tests/support/XmlNumberingModel.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
+#include "testing/XmlNumberingModel.h"
 
 // Every allocation of this program goes through malloc, so that a test can make one of them fail.
 #include "tests/support/CountedNew.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/VnStringList.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

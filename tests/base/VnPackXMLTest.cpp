@@ -2,9 +2,9 @@
 
 #include "base/VnPack.h"
 #include "base/VnPackFormat.h"
+#include "base/VnPackHooks.h"
 #include "farm/VnProperty.h"
-#include "tests/support/TestRecords.h"
-#include "tests/support/TestHooks.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "testing/TestRecords.h"
 #include "tests/support/SmallStack.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "expression/VnExpression.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

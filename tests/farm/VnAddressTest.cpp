@@ -5,7 +5,7 @@
 #include <string>
 
 #include "farm/VnMacAddress.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 TEST(VnAddress, DottedTextBothFormsAndCopies) {
     VnAddress none, five(0x0A000005u), high(0xC0A80102u), copy(high);

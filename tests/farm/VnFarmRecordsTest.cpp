@@ -9,7 +9,7 @@
 #include "farm/VnResource.h"
 #include "farm/VnSubscription.h"
 #include "farm/VnSupe.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "farm/VnHostname.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 TEST(VnHost, ListOfHostsInBothForms) {
     VnHostList hosts;

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "system/VnConfigFile.h"
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 using VnPathMapTest = TempDirTest;
 

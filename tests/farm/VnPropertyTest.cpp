@@ -8,7 +8,7 @@
 #include "base/VnTypes.h"
 #include "farm/VnPropertyHash.h"
 #include "system/VnTime.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "farm/VnReservationHash.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 inline std::string escaped(const std::string& text) {
     std::string out;

@@ -10,11 +10,11 @@
 #include "job/VnLog.h"
 #include "system/VnFile.h"
 #include "system/VnSafeOpen.h"
+#include "system/VnSafeOpenHooks.h"
+#include "testing/TestRecords.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
-#include "tests/support/TestHooks.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "system/VnClientConfig.h"
 #include "system/VnDefault.h"
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

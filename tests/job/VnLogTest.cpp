@@ -12,8 +12,8 @@
 #include "expression/VnRegEx.h"
 #include "system/VnFile.h"
 #include "system/VnTime.h"
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include "base/VnDebug.h"
 #include "job/VnHistory.h"
 #include "job/VnLog.h"
+#include "testing/TestRecords.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace fs = std::filesystem;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/PeakMemory.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/PeakMemory.h"
 
 namespace {
 

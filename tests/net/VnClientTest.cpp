@@ -9,9 +9,9 @@
 
 #include "system/VnClientConfig.h"
 #include "system/VnTime.h"
-#include "tests/support/TempDir.h"
+#include "testing/TestSupervisor.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/TestSupervisor.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

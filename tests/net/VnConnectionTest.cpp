@@ -15,9 +15,9 @@
 
 #include "base/VnTypes.h"
 #include "system/VnTime.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "job/VnJobId.h"
 #include "net/VnRegistry.h"
 #include "system/VnTime.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

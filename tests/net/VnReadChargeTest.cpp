@@ -10,15 +10,15 @@
 
 #include "base/VnIntHash.h"
 #include "base/VnPackFormat.h"
+#include "base/VnPackHooks.h"
 #include "base/VnStringHash.h"
 #include "base/VnStringList.h"
 #include "base/VnTypes.h"
 #include "job/VnJobId.h"
 #include "net/VnRegistry.h"
 #include "system/VnConfig.h"
-#include "tests/support/CollidingKeys.h"
-#include "tests/support/TestHooks.h"
-#include "tests/support/TestRecords.h"
+#include "testing/CollidingKeys.h"
+#include "testing/TestRecords.h"
 
 namespace {
 

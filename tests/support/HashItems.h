@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/VnBaseHash.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace hashitems {
 

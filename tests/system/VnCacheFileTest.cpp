@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

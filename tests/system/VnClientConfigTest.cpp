@@ -7,9 +7,9 @@
 
 #include "net/VnClient.h"
 #include "system/VnDefault.h"
-#include "tests/support/PeakMemory.h"
+#include "testing/PeakMemory.h"
+#include "testing/TestRecords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "farm/VnPathMap.h"
 #include "system/VnConfigFile.h"
 #include "system/VnWarnings.h"
-#include "tests/support/PeakMemory.h"
+#include "testing/PeakMemory.h"
 #include "tests/support/CapturedErrors.h"
 #include "tests/support/ConfigValue.h"
 #include "tests/support/TempDir.h"

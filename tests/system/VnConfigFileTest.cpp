@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "testing/TestRecords.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 #include "tests/support/CountedNew.h"
 

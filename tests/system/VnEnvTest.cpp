@@ -15,10 +15,10 @@
 #include <string>
 
 #include "base/VnDebug.h"
+#include "testing/PeakMemory.h"
+#include "testing/TestRecords.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/PeakMemory.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
 
 extern char** environ;
 

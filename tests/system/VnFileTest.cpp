@@ -12,11 +12,11 @@
 #include <string>
 
 #include "system/VnSafeOpen.h"
+#include "system/VnSafeOpenHooks.h"
+#include "testing/TestRecords.h"
 #include "tests/support/BytesRead.h"
 #include "tests/support/CountedNew.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
-#include "tests/support/TestHooks.h"
 
 namespace {
 

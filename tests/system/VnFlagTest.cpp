@@ -1,5 +1,5 @@
 #include "system/VnFlag.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,10 @@
 
 #include "job/VnHistory.h"
 #include "net/VnClient.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
+#include "testing/TestSupervisor.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/TestSupervisor.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_COLLIDINGKEYS_H
-#define VN_TESTS_SUPPORT_COLLIDINGKEYS_H
+#ifndef VN_TESTING_COLLIDINGKEYS_H
+#define VN_TESTING_COLLIDINGKEYS_H
 
 // Keys crafted to collide, as a hostile peer would compute them offline: all of one length,
 // sharing one std::hash<std::string> value (libstdc++ hashes strings with a fixed seed, eight
@@ -109,4 +109,4 @@ inline std::vector<std::string> keys(std::size_t count, bool sameLibrarySum) {
 
 }  // namespace colliding
 
-#endif  // VN_TESTS_SUPPORT_COLLIDINGKEYS_H
+#endif  // VN_TESTING_COLLIDINGKEYS_H

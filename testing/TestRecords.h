@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_TESTRECORDS_H
-#define VN_TESTS_SUPPORT_TESTRECORDS_H
+#ifndef VN_TESTING_TESTRECORDS_H
+#define VN_TESTING_TESTRECORDS_H
 
 // Small packable records and byte-string helpers shared by tests, fuzz targets and benchmarks.
 
@@ -121,4 +121,4 @@ inline int unpackInto(VnPack& p, const std::string& text, bool xml = false) {
     return xml ? p.unpackXML(data.data(), int(data.size())) : p.unpack(data.data(), int(data.size()));
 }
 
-#endif  // VN_TESTS_SUPPORT_TESTRECORDS_H
+#endif  // VN_TESTING_TESTRECORDS_H

@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_FUZZRECORDS_H
-#define VN_TESTS_SUPPORT_FUZZRECORDS_H
+#ifndef VN_TESTING_FUZZRECORDS_H
+#define VN_TESTING_FUZZRECORDS_H
 
 // What the fuzz targets that read records share: taking the input apart, reading it into the
 // class its first byte picks, and checking that what was read writes a form that reads back and
@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 namespace fuzz {
 
@@ -144,4 +144,4 @@ int readChosen(const std::uint8_t* data, std::size_t size, std::size_t limit, co
 
 }  // namespace fuzz
 
-#endif  // VN_TESTS_SUPPORT_FUZZRECORDS_H
+#endif  // VN_TESTING_FUZZRECORDS_H

@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_PEAKMEMORY_H
-#define VN_TESTS_SUPPORT_PEAKMEMORY_H
+#ifndef VN_TESTING_PEAKMEMORY_H
+#define VN_TESTING_PEAKMEMORY_H
 
 // Memory bounds measured in a child process: how far the peak resident memory of a forked
 // child rises while it runs a piece of code.
@@ -48,4 +48,4 @@ long childPeakGrowthKb(Body body) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? grown : -1;
 }
 
-#endif  // VN_TESTS_SUPPORT_PEAKMEMORY_H
+#endif  // VN_TESTING_PEAKMEMORY_H

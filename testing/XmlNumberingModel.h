@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_XMLNUMBERINGMODEL_H
-#define VN_TESTS_SUPPORT_XMLNUMBERINGMODEL_H
+#ifndef VN_TESTING_XMLNUMBERINGMODEL_H
+#define VN_TESTING_XMLNUMBERINGMODEL_H
 
 // A plain model of the names under which the XML reader files what it reads, built with standard
 // containers straight from the rules, and a record that asks the real reader for names. Shared by
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TestRecords.h"
+#include "testing/TestRecords.h"
 
 struct ModelNode {
     std::map<std::string, std::string> texts;
@@ -126,4 +126,4 @@ public:
     }
 };
 
-#endif  // VN_TESTS_SUPPORT_XMLNUMBERINGMODEL_H
+#endif  // VN_TESTING_XMLNUMBERINGMODEL_H

@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_TESTSUPERVISOR_H
-#define VN_TESTS_SUPPORT_TESTSUPERVISOR_H
+#ifndef VN_TESTING_TESTSUPERVISOR_H
+#define VN_TESTING_TESTSUPERVISOR_H
 
 // A small supervisor for tests and benchmarks on 127.0.0.1.
 
@@ -123,4 +123,4 @@ private:
     std::thread thread;
 };
 
-#endif  // VN_TESTS_SUPPORT_TESTSUPERVISOR_H
+#endif  // VN_TESTING_TESTSUPERVISOR_H

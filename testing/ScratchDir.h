@@ -1,5 +1,5 @@
-#ifndef VN_TESTS_SUPPORT_SCRATCHDIR_H
-#define VN_TESTS_SUPPORT_SCRATCHDIR_H
+#ifndef VN_TESTING_SCRATCHDIR_H
+#define VN_TESTING_SCRATCHDIR_H
 
 #include <stdlib.h>
 
@@ -26,4 +26,4 @@ public:
     std::string root;
 };
 
-#endif  // VN_TESTS_SUPPORT_SCRATCHDIR_H
+#endif  // VN_TESTING_SCRATCHDIR_H

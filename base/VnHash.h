@@ -63,12 +63,18 @@ void VnHashPacking<Hash>::encode(Hash& hash) {
     });
 }
 
-// A pair is a key field and the field after it, taken by position; a field of the wrong tag or
-// type leaves the key empty or the value as constructed. A key followed by another key has no
-// value field (the writers leave out a value nested deeper than MAX_NESTING, with its field):
-// the first key is kept with the value as constructed and the second starts the next pair, so
-// the keys read back as in the XML form. Every pair takes a field header of its own, so the
-// count cannot make the hash outgrow its data.
+// Pairs are taken by position: a pair starts at the next field, a key field giving its key and
+// any other field leaving the key empty, and its value is the field after that, which a field
+// of the wrong tag or type leaves as constructed. A key field is never taken as a value: a key
+// followed by another key has no value field (the writers leave out a value nested deeper than
+// MAX_NESTING, with its field), so the first key is kept with the value as constructed and the
+// second starts the next pair, and the keys read back as in the XML form. Where every field is
+// a key or its value in turn, this is the reading of the fields two by two, as earlier readers
+// took them; elsewhere it is not: where a stray field stands at the start of a pair and a key
+// follows it, the first pair keeps an empty key and the next pair starts at that key. Count 2,
+// a tag-99 string, key "a", value 5 read {"": 0, "a": 5}, where two by two they read {"": 0}.
+// At most count pairs are read, and every pair takes a field header of its own, so the count
+// cannot make the hash outgrow its data.
 template <class Hash>
 void VnHashPacking<Hash>::decode(Hash& hash) {
     int n = 0;

@@ -26,8 +26,11 @@ public:
     // file at path to the two maps (an entry's name is the key, its value the replacement),
     // replacing equal keys. 1 when the file was read whole; 0 when it is missing, does not
     // read or is too large (nothing is added then), and 0 when its reading stopped at the
-    // parse's memory allowance (the entries read before it are added). A line without "="
-    // ends the file, and what came before it counts as the whole file.
+    // parse's memory allowance (the entries read before it are added). 0 too when memory
+    // runs out during the load: the entries read before are added, but those whose values
+    // were not yet expanded keep their references as written (an entry such as
+    // direct./show = '$logical./x' keeps that text). A line without "=" ends the file, and
+    // what came before it counts as the whole file.
     int load(const VnString& path);
 
     VnStringHash& directmap();

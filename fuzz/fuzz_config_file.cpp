@@ -1,12 +1,23 @@
-// Parses the input as sectioned configuration text and checks what can be checked: each
-// section carries its own name, the copies hold the same sections, and the value tokens of the
-// input join back to it.
+// Loads the input as a sectioned configuration file from a scratch file and checks what can be
+// checked: each section carries its own name, the copies hold the same sections, and the value
+// tokens of the input join back to it. The same file loaded as a path map answers alike and
+// holds the file's "direct" and "logical" sections. Then a text read whole is parsed a second
+// time into the same object under a new first header, so that the values of that new section
+// read values of the sections the load made (stored again as written), and a piece of the input
+// (its first line) is expanded as free text for two of the sections: a piece without "$" stays
+// as it is.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <string_view>
 
+#include "farm/VnPathMap.h"
 #include "system/VnConfigFile.h"
+
+#include "tests/support/ScratchDir.h"
 
 namespace {
 
@@ -35,13 +46,76 @@ bool manySections(const std::uint8_t* data, std::size_t size) {
     return false;
 }
 
+// The file the input is written to, under a fresh scratch directory removed at exit.
+class Scratch : public ScratchDir {
+public:
+    Scratch() : file(root + "/input.conf") {}
+    std::string file;
+};
+
+// The path map took the section's options, each with its value.
+void checkMap(const VnConfigFile& file, const char* name, const VnStringHash& map) {
+    VnStringList keys;
+    if (const VnConfig* section = file.config(name)) section->labels(keys);
+    check(map.length() == keys.length());
+    for (int i = 0; i < keys.length(); ++i) {
+        const VnString* value = map.get(*keys.get(i));
+        check(value && same(*value, file.config(name)->option(*keys.get(i))));
+    }
+}
+
+// The file at path loaded as a path map answers as the file's load did and holds its "direct"
+// and "logical" sections. Only a text that names one of them makes the path map's own work, so
+// the others are not loaded twice.
+void checkPathMap(const VnConfigFile& file, const VnString& path, const VnString& text, int whole) {
+    const std::string_view bytes(text.value(), text.length());
+    if (bytes.find("direct") == std::string_view::npos && bytes.find("logical") == std::string_view::npos)
+        return;
+    VnPathMap map;
+    check(map.load(path) == whole);
+    checkMap(file, "direct", map.directmap());
+    checkMap(file, "logical", map.logicalmap());
+}
+
+// The input's first line, at most 1 KiB of it.
+VnString firstLine(const VnString& text) {
+    const char* end = static_cast<const char*>(std::memchr(text.value(), '\n', text.length()));
+    const int length = end ? static_cast<int>(end - text.value()) : text.length();
+    return VnString(text.value(), length < 1024 ? length : 1024);
+}
+
+// Parses the text a second time under the header "[again]" and expands the input's first line
+// as free text for two of the sections the load made, chosen by the input's first and last
+// bytes. A text whose load stopped at the parse's allowance is not parsed again: it would stop
+// again, as slowly.
+void parseAgainAndExpand(VnConfigFile& file, const VnStringList& names, const VnString& text, int whole) {
+    if (whole == 1) {
+        VnString again("[again]\n");
+        again += text;
+        file.parse(again);
+        for (int i = 0; i < names.length(); ++i)
+            check(file.config(*names.get(i)) != nullptr);
+    }
+    if (names.length() == 0) return;
+    const VnString piece = firstLine(text);
+    const int first = static_cast<unsigned char>(text.get(0)),
+              last = static_cast<unsigned char>(text.get(text.length() - 1));
+    const VnString expanded =
+        file._value(*names.get(first % names.length()), *names.get(last % names.length()), piece);
+    if (!piece.haschar('$')) check(same(expanded, piece));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024 || manySections(data, size)) return 0;
+    static const Scratch scratch;
+    std::ofstream(scratch.file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    const VnString path(scratch.file.c_str());
     const VnString text(reinterpret_cast<const char*>(data), static_cast<int>(size));
     VnConfigFile file;
-    file.parse(text);
+    const int whole = file.load(path);
 
     VnStringList names;
     file.keys(names);
@@ -56,5 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VnConfigFile::stringtokenize(text, tokens);
     check(same(tokens.join(""), text));
     VnConfigFile::tokenize(text, tokens);
+
+    checkPathMap(file, path, text, whole);
+    parseAgainAndExpand(file, names, text, whole);
     return 0;
 }

@@ -75,12 +75,17 @@ public:
     void data(const char* bytes, int n);
 
     // Appends the file's bytes from offset pos (0 when negative) to its end to the text.
-    // Answers the offset past the last byte read, or -1 when the file does not open, is a
-    // link or is not a regular file.
+    // Answers the offset past the last byte read, or -1 (the text unchanged) when the file
+    // does not open, is a link or is not a regular file, when reading it fails, or when it is
+    // too large to hold: 2 GiB or more by its size when opened, whatever pos (not read at
+    // all), more bytes past pos than the text can take beside its own (a text holds at most
+    // 2 GiB - 2 bytes; not read at all either), or, for a file that reports size 0, more
+    // than 64 MiB past pos.
     int loaddata(const VnString& path, int pos);
     // Appends the section of the work item to the text: every line from a "got work:" line
     // naming the item up to the next "got work:" line naming another item. The whole file is
-    // scanned; pos is not used. Answers the length of the text.
+    // scanned; pos is not used. Answers the length of the text; a file that the overload
+    // above would answer -1 for from offset 0 adds nothing.
     int loaddata(const VnString& path, const VnString& workname, int pos);
 
     // Directory names.

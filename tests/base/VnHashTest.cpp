@@ -53,6 +53,10 @@ TEST(VnHash, WorkedExampleEmptyHashAndPairsByPosition) {
     unpackInto(back, kVersion + intField(1, 3) + strField(10, "k") + strField(30, "first") +
                          strField(10, "k") + strField(30, "later") + strField(10, "n") + strField(30, "v"));
     EXPECT_EQ(contents(back), (Entries{{"a", "b"}, {"k", "later"}, {"n", "v"}}));
+    VnStringHash counted;  // a count below the pairs present: only the pairs it names are read
+    unpackInto(counted, kVersion + intField(1, 1) + strField(10, "a") + strField(30, "1") +
+                            strField(10, "b") + strField(30, "2"));
+    EXPECT_EQ(contents(counted), (Entries{{"a", "1"}}));
     VnStringHash shortRun;  // fewer pairs than announced; a value of another tag stays empty
     unpackInto(shortRun, kVersion + intField(1, INT_MAX) + strField(10, "a") + strField(31, "x"));
     EXPECT_EQ(contents(shortRun), (Entries{{"a", ""}}));
@@ -125,4 +129,10 @@ TEST(VnIntHash, WorkedExampleMissingValuesAndManyCollidingKeys) {
         EXPECT_EQ(packed(missing).substr(4, 8), intField(1, 2));  // both keys stored
         EXPECT_TRUE(missing.get("a") == 0 && missing.get("b") == 4) << isXML;
     }
+    // A stray field at the start of a pair leaves its key empty; the key after it starts the next pair.
+    VnIntHash stray;
+    stray.set(7, "");
+    unpackInto(stray, kVersion + intField(1, 2) + strField(99, "x") + strField(10, "a") + intField(30, 5));
+    EXPECT_EQ(packed(stray).substr(4, 8), intField(1, 2));
+    EXPECT_TRUE(stray.get("") == 0 && stray.get("a") == 5);
 }

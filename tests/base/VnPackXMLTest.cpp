@@ -98,6 +98,8 @@ TEST(VnPackXML, ResultCodesAndDepth) {
     const std::string document = objectXML("test_item", "");
     TestItem back;
     EXPECT_EQ(readRaw(back, document), 4);  // two top-level elements
+    // Wrapped in <object>, the version lies inside a block, not at the top.
+    EXPECT_EQ(readRaw(back, "<object>" + document + "</object>"), 1);
     EXPECT_EQ(unpackInto(back, "<version>1</version>", true), 0);
     EXPECT_EQ(unpackInto(back, "<object><id>3</id></object>", true), 1);
     EXPECT_EQ(unpackInto(back, "<version>2</version>\n<object><id>3</id></object>", true), 3);

@@ -284,4 +284,9 @@ TEST(VnString, ReserveMakesTheRoomAskedForOnce) {
 
     EXPECT_THROW(s.reserve(INT_MAX), std::bad_alloc);  // a text and its NUL past INT_MAX
     EXPECT_TRUE(capacity(s) == 4008 && s.length() == 1001);
+    // The largest text, 2 GiB - 2 bytes, has room: a buffer of INT_MAX bytes whose pages past
+    // the text are never touched, released at once.
+    EXPECT_NO_THROW(s.reserve(INT_MAX - 1));
+    EXPECT_TRUE(capacity(s) == INT_MAX && bytes(s) == "abc" + std::string(997, 'x') + "y");
+    s = VnString();
 }

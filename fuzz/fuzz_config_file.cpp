@@ -17,7 +17,7 @@
 #include "farm/VnPathMap.h"
 #include "system/VnConfigFile.h"
 
-#include "tests/support/ScratchDir.h"
+#include "testing/ScratchDir.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 #ifndef VN_EXPRESSION_VNEXPRESSION_H
 #define VN_EXPRESSION_VNEXPRESSION_H
 
+#include <functional>
+
 #include "base/VnList.h"
 #include "base/VnPack.h"
 #include "base/VnString.h"
@@ -85,6 +87,10 @@ public:
     static void rangetokenize(const VnString& text, VnStringList& tokens);
     static void callbacktokenize(const VnString& text, VnStringList& tokens);
     static void valuetokenize(const VnString& text, VnStringList& tokens);
+    // The items of splitcomma and the tokens of rangetokenize, handed to visit one at a time in
+    // order, so that a caller holds one at a time; the walk stops where visit answers false.
+    static void eachcomma(const VnString& text, const std::function<bool(const VnString&)>& visit);
+    static void eachrangetoken(const VnString& text, const std::function<bool(const VnString&)>& visit);
 
 private:
     // A new node carrying this node's resolvers.

@@ -207,8 +207,10 @@ int readValueToken(const char* s, int n, int p, VnString& token) {
     return readCallbackToken(s, n, p, token);
 }
 
-// Skips whitespace and pushes every token that read finds, empty ones too.
-void tokenizeWith(const VnString& text, VnStringList& tokens, TokenReader read) {
+// Skips whitespace and hands visit every token that read finds, empty ones too, until visit
+// answers false.
+template <class Visit>
+void eachTokenWith(const VnString& text, TokenReader read, Visit visit) {
     const char* s = text.value();
     const int n = text.length();
     VnString token;
@@ -219,8 +221,15 @@ void tokenizeWith(const VnString& text, VnStringList& tokens, TokenReader read) 
         }
         token.clear();
         p = read(s, n, p, token);
-        pushItem(tokens, token);
+        if (!visit(token)) return;
     }
+}
+
+void tokenizeWith(const VnString& text, VnStringList& tokens, TokenReader read) {
+    eachTokenWith(text, read, [&tokens](const VnString& token) {
+        pushItem(tokens, token);
+        return true;
+    });
 }
 
 }  // namespace
@@ -261,6 +270,13 @@ void VnExpression::split(const VnString& text, VnStringHash& set) {
 // A "[" opens a group that runs to the next "]" (no nesting), also right after another
 // group, so "a[1-2][3,4]" is one item. Outside groups whitespace is dropped everywhere.
 void VnExpression::splitcomma(const VnString& text, VnStringList& items) {
+    eachcomma(text, [&items](const VnString& item) {
+        pushItem(items, item);
+        return true;
+    });
+}
+
+void VnExpression::eachcomma(const VnString& text, const std::function<bool(const VnString&)>& visit) {
     const char* s = text.value();
     const int n = text.length();
     VnString item;
@@ -273,14 +289,14 @@ void VnExpression::splitcomma(const VnString& text, VnStringList& items) {
             continue;
         }
         if (s[p] == ',') {
-            pushItem(items, item);
+            if (!visit(item)) return;
             item.clear();
         } else if (!isWhite(s[p])) {
             item += s[p];
         }
         ++p;
     }
-    if (item.length() > 0) pushItem(items, item);
+    if (item.length() > 0) visit(item);
 }
 
 void VnExpression::splittab(const VnString& text, VnStringList& items) {
@@ -345,6 +361,10 @@ void VnExpression::tokenize(const VnString& text, VnStringList& tokens) {
 
 void VnExpression::rangetokenize(const VnString& text, VnStringList& tokens) {
     tokenizeWith(text, tokens, readRangeToken);
+}
+
+void VnExpression::eachrangetoken(const VnString& text, const std::function<bool(const VnString&)>& visit) {
+    eachTokenWith(text, readRangeToken, visit);
 }
 
 void VnExpression::callbacktokenize(const VnString& text, VnStringList& tokens) {

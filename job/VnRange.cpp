@@ -396,31 +396,35 @@ bool VnRange::patternsplit(int order, const VnString& text, VnStringList& out, i
         }
         return whole;
     }
-    VnStringList items;
-    VnExpression::splitcomma(text, items);
-    for (int i = 0; i < items.length(); ++i) {
-        if (!_expandItem(order, *items.get(i), output)) return false;
-    }
-    return true;
+    // One item at a time: a text of many items or tokens holds no list of them.
+    bool whole = true;
+    VnExpression::eachcomma(text,
+                            [&](const VnString& item) { return whole = _expandItem(order, item, output); });
+    return whole;
 }
 
 // The tokens before the first "[" and those after the token that follows the range token
 // surround each value; the "[" and that token are left out.
 bool VnRange::_expandItem(int order, const VnString& item, Output& output) {
-    VnStringList tokens;
-    VnExpression::rangetokenize(item, tokens);
-    int open = 0;
-    while (open < tokens.length() && *tokens.get(open) != VnString("["))
-        ++open;
-    if (open + 1 >= tokens.length()) return output.add(item);
+    VnString before(""), rangeText, after("");
+    int index = 0, open = -1;  // the number of tokens read, and the index of the first "["
+    VnExpression::eachrangetoken(item, [&](const VnString& token) {
+        if (open < 0 && token == VnString("[")) {
+            open = index;
+        } else if (open < 0) {
+            before += token;
+        } else if (index == open + 1) {
+            rangeText = token;
+        } else if (index >= open + 3) {
+            after += token;
+        }
+        ++index;
+        return true;
+    });
+    if (open < 0 || open + 1 >= index) return output.add(item);
 
-    VnString before(""), after("");
-    for (int i = 0; i < open; ++i)
-        before += *tokens.get(i);
-    for (int i = open + 3; i < tokens.length(); ++i)
-        after += *tokens.get(i);
     VnRange range;  // reads no more values than strings of at least one digit fit
-    const bool whole = range._parse(*tokens.get(open + 1), output.room(before.length() + 1 + after.length()));
+    const bool whole = range._parse(rangeText, output.room(before.length() + 1 + after.length()));
     range._arrange(order);
     VnString text;  // one buffer for every string made, which add copies
     for (int v : range._values) {

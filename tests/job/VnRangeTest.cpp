@@ -223,6 +223,24 @@ TEST(VnRange, LongTexts) {
     EXPECT_EQ(expanded.length(), 450000);
 }
 
+// A pattern is read one item and one token at a time: millions of items, or of tokens in one
+// item, take memory in proportion to their text, not a string each.
+TEST(VnRange, PatternsHoldOneItemAtATime) {
+    std::string items, tokens;
+    for (int i = 0; i < 2000000; ++i)
+        items += "a,";
+    for (int i = 0; i < 1000000; ++i)
+        tokens += "a[1]";
+    for (const std::string* pattern : {&items, &tokens}) {
+        const VnString text(pattern->c_str());
+        const long grownKb = childPeakGrowthKb([&text] {
+            VnStringList out;
+            VnRange::patternsplit(0, text, out, 10, 1 << 20);
+        });
+        EXPECT_TRUE(grownKb >= 0 && grownKb < 48 * 1024) << grownKb;  // a string each: 160 MB and more
+    }
+}
+
 // The cap counts what the strings take in memory: a short text lives inside its string, a
 // longer one in a heap buffer of four times its length and NUL.
 TEST(VnRange, PatternCapCountsMemory) {

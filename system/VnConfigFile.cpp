@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -35,6 +36,26 @@ std::int64_t optionCost(const VnString& key, std::int64_t valueLength) {
 }
 
 using Kind = VnConfigFileTokens::Kind;
+
+// The byte that starts a section name written as a marker. The parse reads no control
+// characters, so no name or stored text of its own holds it.
+constexpr char kMarker = '\x01';
+constexpr const char* kHexDigits = "0123456789abcdef";
+
+// Whether a reference written with name reads name back as the section's name: a bare name
+// ends at a blank or at one of ". { } \ $", and "self" and "this" read as the section of the
+// value being expanded.
+bool readsBack(const VnString& name) {
+    return name.length() > 0 &&
+           std::strcspn(name.value(), " \t\r.{}\\$") == static_cast<std::size_t>(name.length()) &&
+           name != VnString("self") && name != VnString("this");
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
 
 // What one parse of a text may still store, in bytes of memory (see parseAllowance).
 class Budget {
@@ -347,4 +368,35 @@ void VnConfigFile::tokenize(const VnString& text, VnStringList& out) {
 std::int64_t VnConfigFile::parseAllowance(std::int64_t length) {
     constexpr std::int64_t kLeast = 128LL * 1024 * 1024, kMost = 1024LL * 1024 * 1024;
     return std::min(kMost, std::max(kLeast, 16 * length));
+}
+
+// ---- "self" as stored --------------------------------------------------------------------
+
+// The name itself where it reads back as one name; else a marker, kMarker and the name's bytes
+// in hexadecimal, which the expansion reads back as that name.
+VnString VnConfigFile::selfText(const VnString& name) {
+    if (readsBack(name)) return name;
+    std::string text(1, kMarker);
+    for (int i = 0; i < name.length(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name.value()[i]);
+        text += kHexDigits[c >> 4];
+        text += kHexDigits[c & 15];
+    }
+    return VnString(text.data(), static_cast<int>(text.size()));
+}
+
+std::int64_t VnConfigFile::selfLength(const VnString& name) {
+    return readsBack(name) ? name.length() : 1 + 2 * std::int64_t(name.length());
+}
+
+bool VnConfigFile::unmark(const char* data, int length, VnString& name) {
+    if (length < 1 || data[0] != kMarker || length % 2 == 0) return false;
+    std::string bytes;
+    for (int i = 1; i < length; i += 2) {
+        const int high = hexValue(data[i]), low = hexValue(data[i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    name = VnString(bytes.data(), static_cast<int>(bytes.size()));
+    return true;
 }

@@ -120,6 +120,13 @@ public:
 private:
     // The length of _localvalue(name, text), counted without making it.
     static std::int64_t localLength(const VnString& name, const VnString& text);
+    // What _localvalue writes for "self" in a section of that name: the name, or its marker
+    // (see above); and its length, counted without making it.
+    static VnString selfText(const VnString& name);
+    static std::int64_t selfLength(const VnString& name);
+    // The section name that the token of length bytes at data stands for when it is a marker
+    // (byte 1 and lowercase hexadecimal digits); false for any other token.
+    static bool unmark(const char* data, int length, VnString& name);
     class Parser;
     class Expansion;
     class ValueScanner;

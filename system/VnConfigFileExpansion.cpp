@@ -168,7 +168,6 @@ private:
     };
 
     static bool isSelf(const Token& token) { return token.is("self") || token.is("this"); }
-    static bool unmark(const Token& token, VnString& name);
     static Context contextOf(const Node& node) {
         return Context{node.section, &node.section->name(), node.section, &node.section->name()};
     }
@@ -269,7 +268,7 @@ std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& co
     }
     const bool self = isSelf(token);
     Token name = self ? Token{context.selfName->value(), context.selfName->length()} : token;
-    if (!self && unmark(token, reference.named))
+    if (!self && unmark(token.data, token.length, reference.named))
         name = Token{reference.named.value(), reference.named.length()};
     const int afterName = scan.at();
     std::int64_t cost = kReferenceCost;
@@ -499,43 +498,6 @@ VnString VnConfigFile::Expansion::expandText(const VnString& current, const VnSt
 
 namespace {
 
-// The byte that starts a section name written as a marker. The parse reads no control
-// characters, so no name or stored text of its own holds it.
-constexpr char kMarker = '\x01';
-constexpr const char* kHexDigits = "0123456789abcdef";
-
-// Whether a reference written with name reads name back as the section's name: a bare name
-// ends at a blank or at one of ". { } \ $", and "self" and "this" read as the section of the
-// value being expanded.
-bool readsBack(const VnString& name) {
-    return name.length() > 0 &&
-           std::strcspn(name.value(), " \t\r.{}\\$") == static_cast<std::size_t>(name.length()) &&
-           name != VnString("self") && name != VnString("this");
-}
-
-// How "self" is written for the section name: the name itself where it reads back, else a
-// marker, kMarker and the name's bytes in hexadecimal, which read back as that name.
-VnString selfText(const VnString& name) {
-    if (readsBack(name)) return name;
-    std::string text(1, kMarker);
-    for (int i = 0; i < name.length(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name.value()[i]);
-        text += kHexDigits[c >> 4];
-        text += kHexDigits[c & 15];
-    }
-    return VnString(text.data(), static_cast<int>(text.size()));
-}
-
-std::int64_t selfLength(const VnString& name) {
-    return readsBack(name) ? name.length() : 1 + 2 * std::int64_t(name.length());
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Calls emit(nullptr, 0) for each "self" and "this" after "$" or "${" of text, and
 // emit(data, length) for every other token, in order.
 template <class Scanner, class Emit>
@@ -555,19 +517,6 @@ void localise(const VnString& text, Emit emit) {
 }
 
 }  // namespace
-
-// A marker's token, kMarker and an even number of lowercase hex digits, decoded into name.
-bool VnConfigFile::Expansion::unmark(const Token& token, VnString& name) {
-    if (token.length < 1 || token.data[0] != kMarker || token.length % 2 == 0) return false;
-    std::string bytes;
-    for (int i = 1; i < token.length; i += 2) {
-        const int high = hexValue(token.data[i]), low = hexValue(token.data[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    name = VnString(bytes.data(), static_cast<int>(bytes.size()));
-    return true;
-}
 
 void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
     ValueScanner scan(text);

@@ -1,7 +1,8 @@
 // Sectioned configuration texts and the expansion of their references: 10,000 references in a
 // section whose name is 16 bytes to 1 MB long (the time per reference should not grow with the
 // name), chains of 100,000 and 1,000,000 references (the time per link should stay the same),
-// and 25 values in one cycle, each reading the next four times. Run by hand:
+// 25 values in one cycle, each reading the next four times, and headers that name 100,000
+// sections, given a key each, then named again with a second key. Run by hand:
 //   bench_config_file --benchmark_counters_tabular=true
 
 #include <benchmark/benchmark.h>
@@ -49,6 +50,10 @@ void BM_Cycle(benchmark::State& state) {
     parse(state, text, 25);
 }
 
+void BM_Headers(benchmark::State& state) {
+    parse(state, "[h[1-100000]]\nk = 1\n[h[1-100000]]\nj = \"$self.k\"\n", 200000);
+}
+
 }  // namespace
 
 BENCHMARK(BM_ReferencesInALongNamedSection)
@@ -58,3 +63,4 @@ BENCHMARK(BM_ReferencesInALongNamedSection)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Chain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cycle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Headers)->Unit(benchmark::kMillisecond);

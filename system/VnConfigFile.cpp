@@ -46,9 +46,10 @@ constexpr const char* kHexDigits = "0123456789abcdef";
 // ends at a blank or at one of ". { } \ $", and "self" and "this" read as the section of the
 // value being expanded.
 bool readsBack(const VnString& name) {
-    return name.length() > 0 &&
-           std::strcspn(name.value(), " \t\r.{}\\$") == static_cast<std::size_t>(name.length()) &&
-           name != VnString("self") && name != VnString("this");
+    const char* s = name.value();
+    const std::size_t n = name.length();
+    return n > 0 && std::strcspn(s, " \t\r.{}\\$") == n &&
+           !(n == 4 && (!std::memcmp(s, "self", 4) || !std::memcmp(s, "this", 4)));
 }
 
 int hexValue(char c) {
@@ -372,10 +373,10 @@ std::int64_t VnConfigFile::parseAllowance(std::int64_t length) {
 
 // ---- "self" as stored --------------------------------------------------------------------
 
-// The name itself where it reads back as one name; else a marker, kMarker and the name's bytes
-// in hexadecimal, which the expansion reads back as that name.
+// Empty where name reads back as one name, and so stands for itself; else a marker, kMarker and
+// the name's bytes in hexadecimal, which the expansion reads back as that name.
 VnString VnConfigFile::selfText(const VnString& name) {
-    if (readsBack(name)) return name;
+    if (readsBack(name)) return VnString("");
     std::string text(1, kMarker);
     for (int i = 0; i < name.length(); ++i) {
         const unsigned char c = static_cast<unsigned char>(name.value()[i]);
@@ -389,14 +390,13 @@ std::int64_t VnConfigFile::selfLength(const VnString& name) {
     return readsBack(name) ? name.length() : 1 + 2 * std::int64_t(name.length());
 }
 
-bool VnConfigFile::unmark(const char* data, int length, VnString& name) {
+bool VnConfigFile::unmark(const char* data, int length, std::string& name) {
     if (length < 1 || data[0] != kMarker || length % 2 == 0) return false;
-    std::string bytes;
+    name.clear();
     for (int i = 1; i < length; i += 2) {
         const int high = hexValue(data[i]), low = hexValue(data[i + 1]);
         if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
+        name += static_cast<char>(high * 16 + low);
     }
-    name = VnString(bytes.data(), static_cast<int>(bytes.size()));
     return true;
 }

@@ -2,6 +2,7 @@
 #define VN_SYSTEM_VNCONFIGFILE_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/VnBase.h"
@@ -120,13 +121,14 @@ public:
 private:
     // The length of _localvalue(name, text), counted without making it.
     static std::int64_t localLength(const VnString& name, const VnString& text);
-    // What _localvalue writes for "self" in a section of that name: the name, or its marker
-    // (see above); and its length, counted without making it.
+    // The marker that _localvalue writes for "self" in a section of that name (see above),
+    // empty where it writes the name itself; and the length of what it writes, counted
+    // without making it.
     static VnString selfText(const VnString& name);
     static std::int64_t selfLength(const VnString& name);
     // The section name that the token of length bytes at data stands for when it is a marker
     // (byte 1 and lowercase hexadecimal digits); false for any other token.
-    static bool unmark(const char* data, int length, VnString& name);
+    static bool unmark(const char* data, int length, std::string& name);
     class Parser;
     class Expansion;
     class ValueScanner;

@@ -151,7 +151,7 @@ private:
         Token text;                         // Text: what it gives
         const VnConfig* section = nullptr;  // Value: the key of that section
         Token key;
-        VnString named;  // the section name that a marker stands for
+        std::string named;  // the section name that a marker stands for
     };
     // What a reference reads: the value of a node, the text of a value without "$", or nothing.
     struct Target {
@@ -269,7 +269,7 @@ std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& co
     const bool self = isSelf(token);
     Token name = self ? Token{context.selfName->value(), context.selfName->length()} : token;
     if (!self && unmark(token.data, token.length, reference.named))
-        name = Token{reference.named.value(), reference.named.length()};
+        name = Token{reference.named.data(), static_cast<int>(reference.named.size())};
     const int afterName = scan.at();
     std::int64_t cost = kReferenceCost;
     if (scan.next(token) && token.is('.')) {
@@ -528,13 +528,14 @@ void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
 }
 
 VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
-    const VnString self = selfText(name);
+    const VnString marker = selfText(name);
+    const VnString& self = marker.length() > 0 ? marker : name;
     VnString out("");
     localise<ValueScanner>(text, [&](const char* data, int length) {
         if (data) {
             out.append(data, length);
         } else {
-            out += self;
+            out.append(self.value(), self.length());
         }
     });
     return out;

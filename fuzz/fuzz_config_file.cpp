@@ -55,12 +55,13 @@ public:
 
 // The path map took the section's options, each with its value.
 void checkMap(const VnConfigFile& file, const char* name, const VnStringHash& map) {
+    const VnConfig* section = file.config(name);
     VnStringList keys;
-    if (const VnConfig* section = file.config(name)) section->labels(keys);
+    if (section) section->labels(keys);
     check(map.length() == keys.length());
     for (int i = 0; i < keys.length(); ++i) {
         const VnString* value = map.get(*keys.get(i));
-        check(value && same(*value, file.config(name)->option(*keys.get(i))));
+        check(value && same(*value, section->option(*keys.get(i))));
     }
 }
 

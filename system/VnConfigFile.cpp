@@ -373,10 +373,10 @@ std::int64_t VnConfigFile::parseAllowance(std::int64_t length) {
 
 // ---- "self" as stored --------------------------------------------------------------------
 
-// Empty where name reads back as one name, and so stands for itself; else a marker, kMarker and
-// the name's bytes in hexadecimal, which the expansion reads back as that name.
+// The name where it reads back as one name; else a marker, kMarker and the name's bytes in
+// hexadecimal, which the expansion reads back as that name.
 VnString VnConfigFile::selfText(const VnString& name) {
-    if (readsBack(name)) return VnString("");
+    if (readsBack(name)) return name;
     std::string text(1, kMarker);
     for (int i = 0; i < name.length(); ++i) {
         const unsigned char c = static_cast<unsigned char>(name.value()[i]);

@@ -121,9 +121,8 @@ public:
 private:
     // The length of _localvalue(name, text), counted without making it.
     static std::int64_t localLength(const VnString& name, const VnString& text);
-    // The marker that _localvalue writes for "self" in a section of that name (see above),
-    // empty where it writes the name itself; and the length of what it writes, counted
-    // without making it.
+    // What _localvalue writes for "self" in a section of that name: the name, or its marker
+    // (see above); and its length, counted without making it.
     static VnString selfText(const VnString& name);
     static std::int64_t selfLength(const VnString& name);
     // The section name that the token of length bytes at data stands for when it is a marker

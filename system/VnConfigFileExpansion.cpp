@@ -528,8 +528,7 @@ void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
 }
 
 VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
-    const VnString marker = selfText(name);
-    const VnString& self = marker.length() > 0 ? marker : name;
+    const VnString self = selfText(name);
     VnString out("");
     localise<ValueScanner>(text, [&](const char* data, int length) {
         if (data) {

@@ -90,6 +90,7 @@
 #include "system/VnConfig.h"
 #include "system/VnConfigFile.h"
 #include "system/VnConfigFileTokens.h"
+#include "system/VnConfigFileValueTokens.h"
 #include "system/VnDefault.h"
 #include "system/VnDir.h"
 #include "system/VnEnv.h"

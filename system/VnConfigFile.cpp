@@ -14,6 +14,7 @@
 #include "base/VnTypes.h"
 #include "job/VnRange.h"
 #include "system/VnConfigFileTokens.h"
+#include "system/VnConfigFileValueTokens.h"
 #include "system/VnWarnings.h"
 
 namespace {
@@ -36,27 +37,6 @@ std::int64_t optionCost(const VnString& key, std::int64_t valueLength) {
 }
 
 using Kind = VnConfigFileTokens::Kind;
-
-// The byte that starts a section name written as a marker. The parse reads no control
-// characters, so no name or stored text of its own holds it.
-constexpr char kMarker = '\x01';
-constexpr const char* kHexDigits = "0123456789abcdef";
-
-// Whether a reference written with name reads name back as the section's name: a bare name
-// ends at a blank or at one of ". { } \ $", and "self" and "this" read as the section of the
-// value being expanded.
-bool readsBack(const VnString& name) {
-    const char* s = name.value();
-    const std::size_t n = name.length();
-    return n > 0 && std::strcspn(s, " \t\r.{}\\$") == n &&
-           !(n == 4 && (!std::memcmp(s, "self", 4) || !std::memcmp(s, "this", 4)));
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // What one parse of a text may still store, in bytes of memory (see parseAllowance).
 class Budget {
@@ -133,6 +113,8 @@ private:
     bool localhost();
     void value(VnString& out);
     bool store(VnConfig* section, const VnString& key, const VnString& value);
+    std::int64_t selfFormLength(const VnConfig* section);
+    const VnString& selfForm();
     VnConfig* section(const VnString& name);
 
     VnConfigFile& _file;
@@ -142,6 +124,12 @@ private:
     std::vector<VnConfig*> _current;
     bool _beforeHeader = true;  // the current section is "localhost", made when first filled
     std::vector<VnConfig*> _made;
+    // What stands for "self" in the values of the section last stored into with one: its length
+    // decided once for the section, its text made at its first use.
+    const VnConfig* _formOf = nullptr;
+    std::int64_t _formLength = 0;
+    VnString _form;
+    bool _formMade = false;
     Budget _budget;
     VnWarnings& _warnings;
 };
@@ -256,18 +244,41 @@ void VnConfigFile::Parser::value(VnString& out) {
 }
 
 // Stores value, localised for the section, under key; false when the budget is spent. The
-// localised value is charged before it is made: "$self" grows by the section's name.
+// localised value is charged before it is made: each "$self" grows by the section's name. A
+// value costs the work of its own text, and the section's name only where it holds "self".
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
-    const bool local = value.haschar('$');
-    const std::int64_t length = local ? localLength(section->name(), value) : value.length();
+    const int selves = value.haschar('$') ? selfCount(value) : 0;
+    std::int64_t length = value.length();
+    if (selves > 0) length += selves * (selfFormLength(section) - 4);
     // A value that replaces another costs what its copy takes, though it adds less; one longer
     // than a string holds costs more than any allowance.
     std::int64_t cost = std::numeric_limits<std::int64_t>::max();
     if (length < INT_MAX) cost = section->exists(key) ? stringCost(length) : optionCost(key, length);
     if (!_budget.spend(cost)) return false;
-    if (!section->option(key, local ? _localvalue(section->name(), value) : value)) throw std::bad_alloc();
+    if (!section->option(key, selves > 0 ? localised(value, selfForm(), length) : value)) throw std::bad_alloc();
     return true;
+}
+
+// The length of what stands for "self" in section's values, decided when the section differs
+// from the last one asked for.
+std::int64_t VnConfigFile::Parser::selfFormLength(const VnConfig* section) {
+    if (section != _formOf) {
+        _formOf = section;
+        _formLength = VnConfigFileValueTokens::selfFormLength(section->name());
+        _form = VnString();
+        _formMade = false;
+    }
+    return _formLength;
+}
+
+// What stands for "self" in the values of the section last asked for by selfFormLength.
+const VnString& VnConfigFile::Parser::selfForm() {
+    if (!_formMade) {
+        _form = VnConfigFileValueTokens::selfForm(_formOf->name());
+        _formMade = true;
+    }
+    return _form;
 }
 
 // The section of that name, made and remembered when missing; null when the budget is spent.
@@ -369,34 +380,4 @@ void VnConfigFile::tokenize(const VnString& text, VnStringList& out) {
 std::int64_t VnConfigFile::parseAllowance(std::int64_t length) {
     constexpr std::int64_t kLeast = 128LL * 1024 * 1024, kMost = 1024LL * 1024 * 1024;
     return std::min(kMost, std::max(kLeast, 16 * length));
-}
-
-// ---- "self" as stored --------------------------------------------------------------------
-
-// The name where it reads back as one name; else a marker, kMarker and the name's bytes in
-// hexadecimal, which the expansion reads back as that name.
-VnString VnConfigFile::selfText(const VnString& name) {
-    if (readsBack(name)) return name;
-    std::string text(1, kMarker);
-    for (int i = 0; i < name.length(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name.value()[i]);
-        text += kHexDigits[c >> 4];
-        text += kHexDigits[c & 15];
-    }
-    return VnString(text.data(), static_cast<int>(text.size()));
-}
-
-std::int64_t VnConfigFile::selfLength(const VnString& name) {
-    return readsBack(name) ? name.length() : 1 + 2 * std::int64_t(name.length());
-}
-
-bool VnConfigFile::unmark(const char* data, int length, std::string& name) {
-    if (length < 1 || data[0] != kMarker || length % 2 == 0) return false;
-    name.clear();
-    for (int i = 1; i < length; i += 2) {
-        const int high = hexValue(data[i]), low = hexValue(data[i + 1]);
-        if (high < 0 || low < 0) return false;
-        name += static_cast<char>(high * 16 + low);
-    }
-    return true;
 }

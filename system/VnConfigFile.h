@@ -119,18 +119,12 @@ public:
     static std::int64_t expansionAllowance(std::int64_t size);
 
 private:
-    // The length of _localvalue(name, text), counted without making it.
-    static std::int64_t localLength(const VnString& name, const VnString& text);
-    // What _localvalue writes for "self" in a section of that name: the name, or its marker
-    // (see above); and its length, counted without making it.
-    static VnString selfText(const VnString& name);
-    static std::int64_t selfLength(const VnString& name);
-    // The section name that the token of length bytes at data stands for when it is a marker
-    // (byte 1 and lowercase hexadecimal digits); false for any other token.
-    static bool unmark(const char* data, int length, std::string& name);
+    // How many "self" and "this" _localvalue replaces in text.
+    static int selfCount(const VnString& text);
+    // text with those replaced by form; length, what it comes to, is reserved first.
+    static VnString localised(const VnString& text, const VnString& form, std::int64_t length);
     class Parser;
     class Expansion;
-    class ValueScanner;
 
     // Expands the values of the sections made by one parse (see Expansion).
     void expandValues(const std::vector<VnConfig*>& made, std::int64_t allowance, VnWarnings& warnings);

@@ -1,6 +1,7 @@
 #include "system/VnConfigFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "system/VnConfigFileValueTokens.h"
 #include "system/VnWarnings.h"
 
 // The values of a sectioned configuration file: their tokens and the expansion of their
@@ -20,66 +22,6 @@ namespace {
 constexpr std::int64_t kReferenceCost = 64;
 
 }  // namespace
-
-// ---- Value tokens -------------------------------------------------------------------------
-
-// Reads the value tokens of a text one at a time: a run of spaces, tabs and carriage returns;
-// one of ".", "{", "}", backslash and "$"; or a word of any other characters.
-class VnConfigFile::ValueScanner {
-public:
-    // A token is a stretch of the scanned text.
-    struct Token {
-        const char* data = "";
-        int length = 0;
-
-        bool is(char c) const { return length == 1 && *data == c; }
-        bool is(const char* word) const {
-            return std::strlen(word) == static_cast<std::size_t>(length) &&
-                   std::memcmp(data, word, length) == 0;
-        }
-        VnString text() const { return VnString(data, length); }
-    };
-
-    explicit ValueScanner(const VnString& text) : _s(text.value()), _n(text.length()) {}
-
-    // The next token; false at the end.
-    bool next(Token& token) {
-        if (_at >= _n) return false;
-        const int start = _at;
-        if (isBlank(_s[_at])) {
-            _at += static_cast<int>(std::strspn(_s + _at, kBlanks));
-        } else if (isSingle(_s[_at])) {
-            ++_at;
-        } else {
-            skipWord();
-        }
-        token.data = _s + start;
-        token.length = _at - start;
-        return true;
-    }
-    int at() const { return _at; }
-    void seek(int at) { _at = at; }
-
-private:
-    static constexpr const char* kBlanks = " \t\r";
-    static constexpr const char* kWordEnds = " \t\r.{}\\$";  // the blanks and single characters
-    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-    static bool isSingle(char c) { return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$'; }
-
-    // To the next blank or single character. The text is NUL-terminated; strcspn also stops at
-    // a NUL within it, which belongs to the word.
-    void skipWord() {
-        for (;;) {
-            _at += static_cast<int>(std::strcspn(_s + _at, kWordEnds));
-            if (_at >= _n || _s[_at] != '\0') return;
-            ++_at;
-        }
-    }
-
-    const char* _s;
-    int _n;
-    int _at = 0;
-};
 
 // The expansion of the values of one parse, or of one free text.
 //
@@ -115,7 +57,8 @@ public:
     VnString expandText(const VnString& current, const VnString& self, const VnString& text);
 
 private:
-    using Token = ValueScanner::Token;
+    using Scanner = VnConfigFileValueTokens;
+    using Token = Scanner::Token;
 
     // A value that holds "$". Those of the sections made by this parse come first, in the
     // order they are expanded from; those of other sections are added as references meet them.
@@ -141,7 +84,8 @@ private:
         const VnConfig* self;
         const VnString* selfName;
     };
-    // What one reference names. Its tokens may point into named, so it is never copied.
+    // What one reference names. Its tokens may point into named and keyNamed, so it is never
+    // copied.
     struct Reference {
         Reference() = default;
         Reference(const Reference&) = delete;
@@ -151,7 +95,7 @@ private:
         Token text;                         // Text: what it gives
         const VnConfig* section = nullptr;  // Value: the key of that section
         Token key;
-        std::string named;  // the section name that a marker stands for
+        std::string named, keyNamed;  // the names that markers stand for
     };
     // What a reference reads: the value of a node, the text of a value without "$", or nothing.
     struct Target {
@@ -167,7 +111,6 @@ private:
         const VnString* key = nullptr;
     };
 
-    static bool isSelf(const Token& token) { return token.is("self") || token.is("this"); }
     static Context contextOf(const Node& node) {
         return Context{node.section, &node.section->name(), node.section, &node.section->name()};
     }
@@ -175,7 +118,7 @@ private:
     int nodeOf(const VnConfig* section, const VnString* value, const VnString& key);
     int addNode(const VnConfig* section, const VnString* value, std::unique_ptr<VnString> key);
     Target find(const Reference& reference);
-    std::int64_t read(ValueScanner& scan, const Context& context, Reference& reference) const;
+    std::int64_t read(Scanner& scan, const Context& context, Reference& reference) const;
 
     void explore(int root);
     void open(int node, std::vector<Visit>& path);
@@ -255,7 +198,7 @@ VnConfigFile::Expansion::Target VnConfigFile::Expansion::find(const Reference& r
 // "$" name, or "$" section "." key, each optionally between "{" and "}", read after the "$";
 // answers what reading it costs. A name that is no section before a "." is dropped with the
 // "$" and the "{", the "." left to be copied as text.
-std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& context,
+std::int64_t VnConfigFile::Expansion::read(Scanner& scan, const Context& context,
                                            Reference& reference) const {
     const int start = scan.at();
     Token token;
@@ -266,10 +209,9 @@ std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& co
         reference.kind = Reference::End;
         return 0;
     }
-    const bool self = isSelf(token);
-    Token name = self ? Token{context.selfName->value(), context.selfName->length()} : token;
-    if (!self && unmark(token.data, token.length, reference.named))
-        name = Token{reference.named.data(), static_cast<int>(reference.named.size())};
+    const bool self = Scanner::isSelf(token);
+    Token name = Scanner::plain(token, reference.named);
+    if (self) name = Token{context.selfName->value(), context.selfName->length()};
     const int afterName = scan.at();
     std::int64_t cost = kReferenceCost;
     if (scan.next(token) && token.is('.')) {
@@ -278,7 +220,7 @@ std::int64_t VnConfigFile::Expansion::read(ValueScanner& scan, const Context& co
             scan.seek(afterName);
             return cost + scan.at() - start;
         }
-        if (scan.next(token)) reference.key = token;
+        if (scan.next(token)) reference.key = Scanner::plain(token, reference.keyNamed);
         reference.text = name;
     } else {
         scan.seek(afterName);
@@ -327,7 +269,7 @@ void VnConfigFile::Expansion::open(int node, std::vector<Visit>& path) {
 int VnConfigFile::Expansion::advance(Visit& visit) {
     const Context context = contextOf(_nodes[visit.node]);
     const VnString& text = *_nodes[visit.node].value;  // stays where it is as nodes are added
-    ValueScanner scan(text);
+    Scanner scan(text);
     scan.seek(visit.at);
     Token token;
     while (scan.next(token)) {
@@ -396,11 +338,13 @@ void VnConfigFile::Expansion::expand(int node) {
 void VnConfigFile::Expansion::expandInto(Frame& frame, const VnString& text, const Context& context,
                                          int component) {
     frame.left = _allowance;
-    ValueScanner scan(text);
+    Scanner scan(text);
     Token token;
+    std::string name;  // what a marker copied as text stands for
     while (!frame.cut && scan.next(token)) {
         if (!token.is('$')) {
-            append(frame, token.data, token.length);
+            const Token text = Scanner::plain(token, name);
+            append(frame, text.data, text.length);
             continue;
         }
         Reference reference;
@@ -498,19 +442,15 @@ VnString VnConfigFile::Expansion::expandText(const VnString& current, const VnSt
 
 namespace {
 
-// Calls emit(nullptr, 0) for each "self" and "this" after "$" or "${" of text, and
-// emit(data, length) for every other token, in order.
-template <class Scanner, class Emit>
+// Calls emit(token, true) for each "self" and "this" after "$" or "${" of text, and
+// emit(token, false) for every other token, in order.
+template <class Emit>
 void localise(const VnString& text, Emit emit) {
-    Scanner scan(text);
-    typename Scanner::Token token;
+    VnConfigFileValueTokens scan(text);
+    VnConfigFileValueTokens::Token token;
     bool afterDollar = false, afterBrace = false;
     while (scan.next(token)) {
-        if ((afterDollar || afterBrace) && (token.is("self") || token.is("this"))) {
-            emit(nullptr, 0);
-        } else {
-            emit(token.data, token.length);
-        }
+        emit(token, (afterDollar || afterBrace) && VnConfigFileValueTokens::isSelf(token));
         afterBrace = afterDollar && token.is('{');
         afterDollar = token.is('$');
     }
@@ -519,8 +459,8 @@ void localise(const VnString& text, Emit emit) {
 }  // namespace
 
 void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
-    ValueScanner scan(text);
-    ValueScanner::Token token;
+    VnConfigFileValueTokens scan(text);
+    VnConfigFileValueTokens::Token token;
     while (scan.next(token)) {
         std::unique_ptr<VnString> copy(new VnString(token.text()));
         if (out.push(copy.get())) copy.release();
@@ -528,23 +468,29 @@ void VnConfigFile::stringtokenize(const VnString& text, VnStringList& out) {
 }
 
 VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
-    const VnString self = selfText(name);
+    const int selves = selfCount(text);
+    if (selves == 0) return text;
+    const VnString form = VnConfigFileValueTokens::selfForm(name);
+    return localised(text, form, text.length() + selves * (std::int64_t(form.length()) - 4));
+}
+
+int VnConfigFile::selfCount(const VnString& text) {
+    int selves = 0;
+    localise(text, [&](const VnConfigFileValueTokens::Token&, bool self) { selves += self; });
+    return selves;
+}
+
+VnString VnConfigFile::localised(const VnString& text, const VnString& form, std::int64_t length) {
     VnString out("");
-    localise<ValueScanner>(text, [&](const char* data, int length) {
-        if (data) {
-            out.append(data, length);
+    if (length < INT_MAX) out.reserve(static_cast<int>(length));
+    localise(text, [&](const VnConfigFileValueTokens::Token& token, bool self) {
+        if (self) {
+            out.append(form.value(), form.length());
         } else {
-            out.append(self.value(), self.length());
+            out.append(token.data, token.length);
         }
     });
     return out;
-}
-
-std::int64_t VnConfigFile::localLength(const VnString& name, const VnString& text) {
-    const std::int64_t self = selfLength(name);
-    std::int64_t length = 0;
-    localise<ValueScanner>(text, [&](const char* data, int n) { length += data ? n : self; });
-    return length;
 }
 
 VnString VnConfigFile::_value(const VnString& current, const VnString& self, const VnString& text) const {

@@ -10,6 +10,7 @@
 namespace {
 
 long allocations = 0;           // made so far
+long allocatedBytes = 0;        // what they asked for
 long allocationsLeft = -1;      // allocations that succeed before one fails; -1 while none is to fail
 bool allocationFailed = false;  // set when one did
 
@@ -17,6 +18,7 @@ bool allocationFailed = false;  // set when one did
 
 void* testAllocate(std::size_t n) noexcept {
     ++allocations;
+    allocatedBytes += static_cast<long>(n);
     if (allocationsLeft == 0) {
         allocationsLeft = -1;
         allocationFailed = true;

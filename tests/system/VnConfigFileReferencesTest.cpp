@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -68,6 +69,24 @@ TEST(VnConfigFileReferences, LongSectionNamesCostNothingPerReference) {
     const std::string first =
         "WARNING: " + name.substr(0, 200) + "....c235 references nest deeper than 64... leaving";
     EXPECT_EQ(errors.text().substr(0, first.size()), first);
+}
+
+// A stored value costs the work of its own text: the section's name is looked at for the
+// section, not again for every value that holds "$" (each such value once copied the name, or
+// wrote its marker byte by byte for a name ending in ".").
+TEST(VnConfigFileReferences, StoredValuesCostTheirOwnText) {
+    for (const std::string end : {"", "."}) {
+        const std::string name = std::string(20000, 'n') + end;
+        std::string text = "[" + name + "]\nx = 1\n";
+        for (int i = 0; i < 5000; ++i)
+            text += "k" + std::to_string(i) + " = $x\n";
+        VnConfigFile file;
+        const VnString held(text.c_str());
+        const long before = allocatedBytes;
+        file.parse(held);
+        EXPECT_LT(allocatedBytes - before, 8L << 20);  // not the 100 MB of 5,000 copies of the name
+        EXPECT_EQ(value(file, name, "k4999"), "1");
+    }
 }
 
 // "$self" grows a value by its section's name as the parse stores it: the grown length is
@@ -195,4 +214,53 @@ TEST(VnConfigFileReferences, SelfNamesItsSectionWhateverItsName) {
                  "612e62.k ${\x01"
                  "612e62._}");
     EXPECT_STREQ(VnConfigFile::_localvalue("", "$self").value(), "$\x01");
+}
+
+// Where "self" stands after "$" but is not read as a reference's section, the value holds the
+// section's name as text, whatever the name holds, also in a copy a child inherits; no value
+// that a parse stores and expands keeps a marker.
+TEST(VnConfigFileReferences, SelfReadAsTextIsTheName) {
+    const std::string forms[] = {"$$self.k",   "$x.$self",   "${$self}",   "$$this",
+                                 "$x.$this._", "$x.${self}", "${x.$self}", "$x.$self.k"};
+    for (const std::string name : {"a.b", "x$y", "q"}) {
+        std::string text = "[x]\nk = X\n[" + name + "]\nk = 1\n";
+        for (int i = 0; i < 8; ++i)
+            text += "v" + std::to_string(i) + " = \"" + forms[i] + "\"\n";
+        VnConfigFile file;
+        file.parse((text + "[c] : " + name + "\n").c_str());
+        const std::string& n = name;
+        for (const std::string& section : {name, std::string("c")}) {
+            std::string got;
+            for (int i = 0; i < 8; ++i)
+                got += value(file, section, "v" + std::to_string(i)) + "|";
+            EXPECT_EQ(got, n + ".k|" + n + "|" + n + "}|" + n + "|" + n + "._|{" + n + "}|" + n + "}|" + n + ".k|")
+                << section;
+        }
+    }
+    // Random values of references and "self" in such sections: none keeps byte 1.
+    const char* pieces[] = {"$", "{", "}", ".", "self", "this", "k", "x", " ", "_", "a.b", "x$y"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (const char* name : {"a.b", "x$y", "this", "b\\c"}) {
+            text += std::string("[{") + name + "}] : a.b\nk = 1\n";
+            for (int v = 0; v < 4; ++v) {
+                text += "v" + std::to_string(v) + " = \"";
+                for (int p = random() % 8; p > 0; --p)
+                    text += pieces[random() % 12];
+                text += "\"\n";
+            }
+        }
+        VnConfigFile file;
+        CapturedErrors errors;
+        file.parse(text.c_str());
+        VnStringList names;
+        file.keys(names);
+        for (int i = 0; i < names.length(); ++i) {
+            VnStringList keys;
+            file.config(*names.get(i))->labels(keys);
+            for (int k = 0; k < keys.length(); ++k)
+                ASSERT_FALSE(file.config(*names.get(i))->option(*keys.get(k)).haschar('\x01')) << text;
+        }
+    }
 }

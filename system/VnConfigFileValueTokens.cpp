@@ -1,0 +1,101 @@
+#include "system/VnConfigFileValueTokens.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kBlanks = " \t\r";
+constexpr const char* kWordEnds = " \t\r.{}\\$";  // the blanks and the single characters
+constexpr char kMarker = '\x01';
+constexpr const char* kHexDigits = "0123456789abcdef";
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool isSingle(char c) {
+    return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$';
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+bool VnConfigFileValueTokens::Token::is(const char* word) const {
+    return !marked && std::strlen(word) == static_cast<std::size_t>(length) && std::memcmp(data, word, length) == 0;
+}
+
+bool VnConfigFileValueTokens::next(Token& token) {
+    if (_at >= _n) return false;
+    const int start = _at;
+    const bool word = !isBlank(_s[_at]) && !isSingle(_s[_at]);
+    if (isBlank(_s[_at])) {
+        _at += static_cast<int>(std::strspn(_s + _at, kBlanks));
+    } else if (isSingle(_s[_at])) {
+        ++_at;
+    } else {
+        skipWord();
+    }
+    token.data = _s + start;
+    token.length = _at - start;
+    token.marked = word && isMarker(token.data, token.length);
+    return true;
+}
+
+// To the next blank or single character. The text is NUL-terminated; strcspn also stops at a
+// NUL within it, which belongs to the word.
+void VnConfigFileValueTokens::skipWord() {
+    for (;;) {
+        _at += static_cast<int>(std::strcspn(_s + _at, kWordEnds));
+        if (_at >= _n || _s[_at] != '\0') return;
+        ++_at;
+    }
+}
+
+bool VnConfigFileValueTokens::isMarker(const char* data, int length) {
+    if (length < 1 || data[0] != kMarker || length % 2 == 0) return false;
+    for (int i = 1; i < length; ++i) {
+        if (hexValue(data[i]) < 0) return false;
+    }
+    return true;
+}
+
+// The name reads back when it scans as one plain word that is neither "self" nor "this".
+bool VnConfigFileValueTokens::readsBack(const VnString& name) {
+    VnConfigFileValueTokens scan(name);
+    Token token;
+    return scan.next(token) && token.length == name.length() && !isBlank(*token.data) &&
+           !isSingle(*token.data) && !token.marked && !isSelf(token);
+}
+
+VnString VnConfigFileValueTokens::selfForm(const VnString& name) {
+    if (readsBack(name)) return name;
+    std::string text;
+    text.reserve(1 + 2 * static_cast<std::size_t>(name.length()));
+    text += kMarker;
+    for (int i = 0; i < name.length(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name.value()[i]);
+        text += kHexDigits[c >> 4];
+        text += kHexDigits[c & 15];
+    }
+    return VnString(text.data(), static_cast<int>(text.size()));
+}
+
+std::int64_t VnConfigFileValueTokens::selfFormLength(const VnString& name) {
+    return readsBack(name) ? name.length() : 1 + 2 * std::int64_t(name.length());
+}
+
+VnConfigFileValueTokens::Token VnConfigFileValueTokens::plain(const Token& token, std::string& storage) {
+    if (!token.marked) return token;
+    storage.clear();
+    for (int i = 1; i < token.length; i += 2)
+        storage += static_cast<char>(hexValue(token.data[i]) * 16 + hexValue(token.data[i + 1]));
+    Token name;
+    name.data = storage.data();
+    name.length = static_cast<int>(storage.size());
+    return name;
+}

@@ -1,0 +1,61 @@
+#ifndef VN_SYSTEM_VNCONFIGFILEVALUETOKENS_H
+#define VN_SYSTEM_VNCONFIGFILEVALUETOKENS_H
+
+#include <cstdint>
+#include <string>
+
+#include "base/VnString.h"
+
+// The tokens of a value of sectioned configuration text, read one at a time in place: a run of
+// spaces, tabs and carriage returns; one of ".", "{", "}", backslash and "$"; or a word of any
+// other characters. A bare name in a reference is one word, so it ends at a blank or at one of
+// ". { } \ $".
+//
+// This is also the one definition of how a section's name stands in a stored value in place of
+// "self" and "this": the name itself where it reads back as one plain word, else a marker, byte
+// 1 and the name's bytes in lowercase hexadecimal. A marker is a word of its own; the scanner
+// knows it as one, and a reader takes it wherever it stands (as a reference's section, as its
+// key, or as plain text) as the name it stands for, exactly as that name written there would
+// read were it one plain word. The parse reads no control characters from a file, so no text of
+// its own holds byte 1.
+class VnConfigFileValueTokens {
+public:
+    // A token is a stretch of the scanned text.
+    struct Token {
+        const char* data = "";
+        int length = 0;
+        bool marked = false;  // a marker: it stands for a section's name
+
+        // A marker is none of the single characters and no keyword, whatever the name it holds.
+        bool is(char c) const { return !marked && length == 1 && *data == c; }
+        bool is(const char* word) const;
+        VnString text() const { return VnString(data, length); }
+    };
+
+    explicit VnConfigFileValueTokens(const VnString& text) : _s(text.value()), _n(text.length()) {}
+
+    // The next token; false at the end.
+    bool next(Token& token);
+    int at() const { return _at; }
+    void seek(int at) { _at = at; }
+
+    // "self" or "this" as written: the section where the value was written.
+    static bool isSelf(const Token& token) { return token.is("self") || token.is("this"); }
+    // What stands for the section of that name in place of "self" and "this": the name, or its
+    // marker; and its length, counted without making it.
+    static VnString selfForm(const VnString& name);
+    static std::int64_t selfFormLength(const VnString& name);
+    // token as it reads: a marker's name decoded into storage, any other token as it stands.
+    static Token plain(const Token& token, std::string& storage);
+
+private:
+    static bool readsBack(const VnString& name);
+    static bool isMarker(const char* data, int length);
+    void skipWord();
+
+    const char* _s;
+    int _n;
+    int _at = 0;
+};
+
+#endif  // VN_SYSTEM_VNCONFIGFILEVALUETOKENS_H

@@ -28,8 +28,9 @@ public:
     // read or is too large (nothing is added then), and 0 when its reading stopped at the
     // parse's memory allowance (the entries read before it are added). 0 too when memory
     // runs out during the load: the entries read before are added, but those whose values
-    // were not yet expanded keep their references as written (an entry such as
-    // direct./show = '$logical./x' keeps that text). A line without "=" ends the file, and
+    // were not yet expanded keep their references as the parse stored them (an entry such as
+    // direct./show = '$logical./x' keeps that text; "self" and "this" stand as the section's
+    // name). A line without "=" ends the file, and
     // what came before it counts as the whole file.
     int load(const VnString& path);
 

@@ -28,12 +28,21 @@
 // References, expanded once the whole text is read: "$s.k" is the value of key k in section s,
 // its own references expanded in turn; "$k" is the value of k in the section of the value being
 // expanded; the key "_" gives a section's name; "self" and "this" name the section where the
-// value was written, also in a copy that a child inherits (the parse writes that section's
-// name in their place as it stores the value; a name that would not read back as one name is
-// written as a marker, byte 1 and the name's bytes in hexadecimal, which reads back as it). A
-// bare name ends at a blank or at one of ". { } \ $", so "$base.root/app" reads the key
-// "root/app"; braces end it anywhere: "${base.root}/app". A section whose name holds one of
-// them can be read from elsewhere only through "self" in values written in it.
+// value was written, also in a copy that a child inherits: the parse writes that section's name
+// in their place as it stores the value, or, for a name that would not read back as one plain
+// name, a marker, byte 1 and the name's bytes in hexadecimal (see VnConfigFileValueTokens). The
+// expansion reads a marker wherever it stands as the name it stands for, so "$$self.k" written
+// in [a.b] gives "a.b.k", as "$$self.k" in [q] gives "q.k". A bare name ends at a blank or at
+// one of ". { } \ $", so "$base.root/app" reads the key "root/app"; braces end it anywhere:
+// "${base.root}/app". A section whose name does not read back (one that is empty, holds a
+// blank or one of those characters, or is "self" or "this") can be read from other sections'
+// values only through "self" in values written in it; free text given to _value reaches it
+// also through its marker.
+//
+// A value that is never expanded shows its markers as they stand through config() and
+// display(): one that a later parse stores into a section of an earlier parse (only the
+// sections a parse makes are expanded), and one that memory ran out before expanding.
+// _value(section, section, value) reads such a value as the expansion would.
 //
 // Each value is expanded once, after the values it reads. References that lead from a value
 // back to itself make a cycle: a reference to a value of its own cycle (the values that read
@@ -55,12 +64,19 @@
 // parseAllowance), and stops reading there with a warning, also where the list of a header's
 // names (held while its sections are made, beside what is stored) would not fit what is left.
 // Each copy counts in full, also where it replaces an equal one: a stored value as its string
-// (with the section's name in place of "self" and "this", counted before it is made), an inherited
-// option as a new option; so the stores of one parse are bounded too. Each value
-// has an allowance of its own for the text it receives and the references it reads (see
-// expansionAllowance), and the values of one parse at most kMaxExpansion together; where the
-// next text or reference would pass either, the rest of the value stays empty, with a warning
-// that names the section and key. The warnings of one parse are bounded (see VnWarnings).
+// (with the section's name or marker in place of "self" and "this", counted before it is made;
+// a value costs the work of its own text and of the names it so takes, the form of "self" being
+// decided once for its section), an inherited option as a new option; so the stores of one
+// parse are bounded too. Each value has an allowance of its own for the text it receives and
+// the references it reads (see expansionAllowance; a bare "$self" or "$this" in free text also
+// counts the length of the section's name, which it reads as a key), and the values of one
+// parse at most kMaxExpansion together; where the next text or reference would pass either, the
+// rest of the value stays empty, with a warning that names the section and key. The warnings of
+// one parse are bounded (see VnWarnings). The parse peaks below twice its allowance (what it
+// stores and a header's list beside it); the expansion after it holds, beside what was stored,
+// at most kMaxExpansion of expanded text and about 70 bytes and a copy of its key for each value
+// that holds "$", so a whole load stays below twice the allowance plus kMaxExpansion (a 1 MB file
+// whose values expand has been measured at 2.2 times the allowance).
 class VnConfigFile : public VnBase {
 public:
     static constexpr int kMaxDepth = 64;
@@ -80,8 +96,10 @@ public:
     // Reads and parses the file: 1 when it was read whole. 0 when it is no regular file, does
     // not read or holds more than kMaxFileSize bytes (nothing is parsed then), and 0 when the
     // parse stopped at its allowance or memory ran out. The sections read before stay; a value
-    // that memory ran out before expanding keeps its references as written ("$top" stays
-    // "$top"). A key not followed by "=" ends the reading without making it fail.
+    // that memory ran out before expanding keeps its references as the parse stored them:
+    // "$top" stays "$top", while "self" and "this" already stand as the section's name, or as
+    // its marker ("$\x01612e62.k" in [a.b]). A key not followed by "=" ends the reading without
+    // making it fail.
     int load(const VnString& path);
     // Reads text into the sections, adding to those held. Only the sections made by this parse
     // have their references expanded. Memory that runs out throws std::bad_alloc (or

@@ -1,6 +1,7 @@
 // Sectioned configuration texts and the expansion of their references: 10,000 references in a
 // section whose name is 16 bytes to 1 MB long (the time per reference should not grow with the
-// name), chains of 100,000 and 1,000,000 references (the time per link should stay the same),
+// name), 20,000 values that hold "$" in such a section, its name plain or ending in "." (the
+// time per value should not grow with the name either), chains of 100,000 and 1,000,000 references (the time per link should stay the same),
 // 25 values in one cycle, each reading the next four times, and headers that name 100,000
 // sections, given a key each, then named again with a second key. Run by hand:
 //   bench_config_file --benchmark_counters_tabular=true
@@ -29,6 +30,13 @@ void BM_ReferencesInALongNamedSection(benchmark::State& state) {
     for (int i = 0; i < 10000; ++i)
         text += "$x";
     parse(state, text + "\n", 10000);
+}
+
+void BM_ValuesInALongNamedSection(benchmark::State& state) {
+    std::string text = "[" + std::string(state.range(0), 'n') + (state.range(1) ? "." : "") + "]\nx = 1\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "k" + std::to_string(i) + " = $x\n";
+    parse(state, text, 20000);
 }
 
 void BM_Chain(benchmark::State& state) {
@@ -60,6 +68,11 @@ BENCHMARK(BM_ReferencesInALongNamedSection)
     ->Arg(16)
     ->Arg(100000)
     ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ValuesInALongNamedSection)
+    ->Args({16, 0})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Chain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cycle)->Unit(benchmark::kMicrosecond);

@@ -4,18 +4,7 @@
 
 namespace {
 
-constexpr const char* kBlanks = " \t\r";
-constexpr const char* kWordEnds = " \t\r.{}\\$";  // the blanks and the single characters
-constexpr char kMarker = '\x01';
 constexpr const char* kHexDigits = "0123456789abcdef";
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-bool isSingle(char c) {
-    return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$';
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -24,37 +13,6 @@ int hexValue(char c) {
 }
 
 }  // namespace
-
-bool VnConfigFileValueTokens::Token::is(const char* word) const {
-    return !marked && std::strlen(word) == static_cast<std::size_t>(length) && std::memcmp(data, word, length) == 0;
-}
-
-bool VnConfigFileValueTokens::next(Token& token) {
-    if (_at >= _n) return false;
-    const int start = _at;
-    const bool word = !isBlank(_s[_at]) && !isSingle(_s[_at]);
-    if (isBlank(_s[_at])) {
-        _at += static_cast<int>(std::strspn(_s + _at, kBlanks));
-    } else if (isSingle(_s[_at])) {
-        ++_at;
-    } else {
-        skipWord();
-    }
-    token.data = _s + start;
-    token.length = _at - start;
-    token.marked = word && isMarker(token.data, token.length);
-    return true;
-}
-
-// To the next blank or single character. The text is NUL-terminated; strcspn also stops at a
-// NUL within it, which belongs to the word.
-void VnConfigFileValueTokens::skipWord() {
-    for (;;) {
-        _at += static_cast<int>(std::strcspn(_s + _at, kWordEnds));
-        if (_at >= _n || _s[_at] != '\0') return;
-        ++_at;
-    }
-}
 
 bool VnConfigFileValueTokens::isMarker(const char* data, int length) {
     if (length < 1 || data[0] != kMarker || length % 2 == 0) return false;

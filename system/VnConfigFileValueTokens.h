@@ -2,6 +2,7 @@
 #define VN_SYSTEM_VNCONFIGFILEVALUETOKENS_H
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "base/VnString.h"
@@ -28,14 +29,30 @@ public:
 
         // A marker is none of the single characters and no keyword, whatever the name it holds.
         bool is(char c) const { return !marked && length == 1 && *data == c; }
-        bool is(const char* word) const;
+        bool is(const char* word) const {
+            return !marked && std::strlen(word) == static_cast<std::size_t>(length) &&
+                   std::memcmp(data, word, length) == 0;
+        }
         VnString text() const { return VnString(data, length); }
     };
 
     explicit VnConfigFileValueTokens(const VnString& text) : _s(text.value()), _n(text.length()) {}
 
-    // The next token; false at the end.
-    bool next(Token& token);
+    // The next token; false at the end. Read for every byte of a value, so kept inline.
+    bool next(Token& token) {
+        if (_at >= _n) return false;
+        const int start = _at;
+        const bool word = !isBlank(_s[_at]) && !isSingle(_s[_at]);
+        if (!word) {
+            _at += isBlank(_s[_at]) ? static_cast<int>(std::strspn(_s + _at, " \t\r")) : 1;
+        } else {
+            skipWord();
+        }
+        token.data = _s + start;
+        token.length = _at - start;
+        token.marked = word && _s[start] == kMarker && isMarker(token.data, token.length);
+        return true;
+    }
     int at() const { return _at; }
     void seek(int at) { _at = at; }
 
@@ -49,9 +66,20 @@ public:
     static Token plain(const Token& token, std::string& storage);
 
 private:
+    static constexpr char kMarker = '\x01';
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+    static bool isSingle(char c) { return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$'; }
     static bool readsBack(const VnString& name);
     static bool isMarker(const char* data, int length);
-    void skipWord();
+    // To the next blank or single character. The text is NUL-terminated; strcspn also stops at
+    // a NUL within it, which belongs to the word.
+    void skipWord() {
+        for (;;) {
+            _at += static_cast<int>(std::strcspn(_s + _at, " \t\r.{}\\$"));
+            if (_at >= _n || _s[_at] != '\0') return;
+            ++_at;
+        }
+    }
 
     const char* _s;
     int _n;

@@ -214,6 +214,8 @@ TEST(VnConfigFileReferences, SelfNamesItsSectionWhateverItsName) {
                  "612e62.k ${\x01"
                  "612e62._}");
     EXPECT_STREQ(VnConfigFile::_localvalue("", "$self").value(), "$\x01");
+    // A name that looks like a marker is written as a marker too, so it never reads as another.
+    EXPECT_STREQ(VnConfigFile::_localvalue("\x01" "ab", "$self").value(), "$\x01" "016162");
 }
 
 // Where "self" stands after "$" but is not read as a reference's section, the value holds the

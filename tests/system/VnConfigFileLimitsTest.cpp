@@ -163,7 +163,19 @@ TEST(VnConfigFileLimits, ParseAndExpansionShareTheBound) {
     EXPECT_EQ(more.substr(more.size() - 35), "WARNING: 1 more warnings left out.\n");
 }
 
-class VnConfigFileLimitsOnDisk : public TempDirTest {};
+const std::string kTooLarge = "WARNING: configuration text too large... skipping the rest.\n";
+
+class VnConfigFileLimitsOnDisk : public TempDirTest {
+protected:
+    // Loads text from a file: the answer, and what was written to stderr in errors.
+    int loadText(const std::string& text, VnConfigFile& file, std::string& errors) {
+        spit(at("x.conf"), text);
+        CapturedErrors captured;
+        const int answer = file.load(at("x.conf").c_str());
+        errors = captured.text();
+        return answer;
+    }
+};
 
 // A path map load is one reading: its warnings are bounded as a parse's are.
 TEST_F(VnConfigFileLimitsOnDisk, PathMapWarningsAreBounded) {
@@ -313,4 +325,56 @@ TEST(VnConfigFileLimits, AReferenceCosts64AndItsText) {
                       n == selves ? "" : "WARNING: references expand too far... leaving the rest empty.\n");
         }
     }
+}
+
+// The cap of 100,000 counts a header's sections, a name repeated counting once. A header that
+// names more makes the first 100,000 and stops the load with the warning; the statements under
+// it are not read.
+TEST_F(VnConfigFileLimitsOnDisk, TheHeaderCapCountsSections) {
+    std::string errors;
+    VnConfigFile repeated, twice;
+    EXPECT_EQ(loadText("[s[1-50000,1-50000],s50001]\nk = v\n", repeated, errors), 1);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(value(repeated, "s1", "k") + value(repeated, "s50000", "k") + value(repeated, "s50001", "k"), "vvv");
+    std::string ones;
+    for (int i = 0; i < 100000; ++i)
+        ones += "s1,";
+    EXPECT_EQ(loadText("[" + ones + "s2]\nk = v\n", twice, errors), 1);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(value(twice, "s1", "k") + value(twice, "s2", "k"), "vv");
+
+    VnConfigFile over;
+    EXPECT_EQ(loadText("[s[1-100001]]\nk = v\n", over, errors), 0);
+    EXPECT_EQ(errors, kTooLarge);
+    EXPECT_EQ(value(over, "s1", "k") + value(over, "s100000", "k") + value(over, "s100001", "k"), "none");
+}
+
+// A header whose list of names passes what is left of the allowance stops the load with the
+// warning, once, also where no statement follows it: the header after it makes nothing. The
+// "v" lines take the allowance to a few MiB ("$self" grows each to 1 MiB); the header's one
+// name would take more than that in the list.
+TEST_F(VnConfigFileLimitsOnDisk, AHeaderCutByItsListStopsTheLoad) {
+    std::string text = "[" + std::string(65536, 'n') + "]\n";
+    for (int i = 0; i < 31; ++i)
+        text += "v = $self$self$self$self$self$self$self$self$self$self$self$self$self$self$self$self\n";
+    VnConfigFile file;
+    std::string errors;
+    EXPECT_EQ(loadText(text + "[" + std::string(4 << 20, 'c') + "]\n[t]\nk = 1\n", file, errors), 0);
+    EXPECT_EQ(errors, kTooLarge);
+    EXPECT_EQ(file.config("t"), nullptr);
+}
+
+// The list of a header's names may take all that is left of the allowance: 2,400 names of 4 KB
+// take about 39 MB of the 128 MiB in the list (between a quarter and a third of it), their
+// sections about 119 MB.
+TEST_F(VnConfigFileLimitsOnDisk, AHeadersListMayTakeAllThatIsLeft) {
+    const std::string prefix(4000, 'p');
+    VnConfigFile file;
+    std::string errors;
+    EXPECT_EQ(loadText("[" + prefix + "[1-2400]]\nk = v\n", file, errors), 1);
+    EXPECT_EQ(errors, "");
+    int given = 0;
+    for (int i = 1; i <= 2400; ++i)
+        given += value(file, prefix + std::to_string(i), "k") == "v";
+    EXPECT_EQ(given, 2400);
 }

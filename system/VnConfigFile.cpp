@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "base/VnTypes.h"
@@ -27,6 +28,8 @@ constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
 // What finding a section and handing it a parent's options is taken to cost, beside the copies.
 constexpr std::int64_t kInheritCost = 64;
+// What a section takes in the set of those a header named: a node and its bucket.
+constexpr std::int64_t kNamedCost = 48;
 
 std::int64_t stringCost(std::int64_t length) {
     return kStringCost + VnString::heapCost(length);
@@ -107,6 +110,8 @@ private:
 
     bool header();
     bool sections(const VnString& headerText);
+    bool addCurrent(const VnString& name, std::unordered_set<const VnConfig*>& named);
+    bool stop();
     bool parents(const VnString& headerText);
     bool inherit(const VnConfig& parent);
     bool statement();
@@ -153,22 +158,43 @@ bool VnConfigFile::Parser::header() {
     return true;
 }
 
-// Makes the sections that the header text names the current ones. The list of their names
-// is held beside what the parse stores, at most what is left of the allowance; where it does
-// not hold every name, the parse stops with its warning once the names it holds are made, so
-// that no section of the header is left out unseen. Only kMaxHeaderSections, a rule of the
-// header, cuts the list without stopping.
+// Makes the sections that the header text names the current ones, each once however often the
+// header names it. The list of their names is held beside what the parse stores, at most what is
+// left of the allowance; where it does not hold every name, the parse stops with its warning once
+// the names it holds are made, so that no section of the header is left out unseen. A header
+// that names more than kMaxHeaderSections sections makes the first of them and stops the parse
+// the same way.
 bool VnConfigFile::Parser::sections(const VnString& headerText) {
     VnStringList names;
-    const bool whole = VnRange::patternsplit(0, headerText, names, kMaxHeaderSections, _budget.left());
-    _current.reserve(names.length());
+    const bool whole = VnRange::patternsplit(0, headerText, names, INT_MAX, _budget.left());
+    std::unordered_set<const VnConfig*> named;
+    _current.reserve(static_cast<std::size_t>(std::min(names.length(), kMaxHeaderSections)));
     for (int i = 0; i < names.length(); ++i) {
-        const VnString& name = *names.get(i);
-        VnConfig* made = _budget.spend(stringCost(name.length()) + 8) ? section(name) : nullptr;
-        if (!made) return false;
-        _current.push_back(made);
+        if (!addCurrent(*names.get(i), named)) return false;
     }
-    return whole || names.length() == kMaxHeaderSections || _budget.spend(_budget.left() + 1);
+    return whole || stop();
+}
+
+// Makes the section of that name current unless the header named it before. Each name is
+// charged as a string, each section the header adds its place in the current list and in
+// named. False once the parse stopped: the budget is spent, or the section would pass
+// kMaxHeaderSections.
+bool VnConfigFile::Parser::addCurrent(const VnString& name, std::unordered_set<const VnConfig*>& named) {
+    if (!_budget.spend(stringCost(name.length()))) return false;
+    VnConfig* found = _file.config(name);
+    if (found && named.count(found)) return true;
+    if (named.size() >= static_cast<std::size_t>(kMaxHeaderSections)) return stop();
+    if (!_budget.spend(8 + kNamedCost)) return false;
+    VnConfig* made = found ? found : section(name);
+    if (!made) return false;
+    named.insert(made);
+    _current.push_back(made);
+    return true;
+}
+
+// Stops the parse with the warning, as a store past the allowance does; answers false.
+bool VnConfigFile::Parser::stop() {
+    return _budget.spend(_budget.left() + 1);
 }
 
 // The names after ":" to the end of the line; each parent's options go to every current section.

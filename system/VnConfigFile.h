@@ -58,11 +58,12 @@
 // cut, so that they do not depend on the order of expansion.
 //
 // Limits, so that no text exhausts memory or time: a file of more than kMaxFileSize bytes is
-// not read; the tokens are made one at a time as the reading goes; a header yields at most
-// kMaxHeaderSections sections (the names past them are left out, without a warning); one parse
-// stores sections, options and inherited copies up to the memory they take (see
-// parseAllowance), and stops reading there with a warning, also where the list of a header's
-// names (held while its sections are made, beside what is stored) would not fit what is left.
+// not read; the tokens are made one at a time as the reading goes; one parse stores sections,
+// options and inherited copies up to the memory they take (see parseAllowance), and stops
+// reading there with a warning, also where the list of a header's names (held while its
+// sections are made, beside what is stored) would not fit what is left. A header yields at
+// most kMaxHeaderSections sections, a name repeated in it counting once; one that names more
+// makes the first of them and stops the parse with that warning, as the allowance does.
 // Each copy counts in full, also where it replaces an equal one: a stored value as its string
 // (with the section's name or marker in place of "self" and "this", counted before it is made;
 // a value costs the work of its own text and of the names it so takes, the form of "self" being

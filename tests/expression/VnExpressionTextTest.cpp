@@ -90,6 +90,15 @@ TEST(VnExpressionText, ListSplittersAndTokenizers) {
         if (i < 6) all[i](VnString(" \t\r\n"), list);
         EXPECT_EQ(list.length(), 0) << i;
     }
+    // The walks stop at the first item or token the visitor answers false to.
+    Strings seen;
+    const auto two = [&seen](const VnString& s) {
+        seen.push_back(str(s));
+        return seen.size() < 2;
+    };
+    E::eachrangetoken(VnString("a[1-2]b"), two);
+    E::eachcomma(VnString("x,y[1,2],z"), two);
+    EXPECT_EQ(seen, (Strings{"a", "[", "x"}));
 }
 
 TEST(VnExpressionText, SplitIntoHash) {

@@ -155,7 +155,7 @@ TEST(VnRange, PatternSplit) {
         {"img[1-3].tif", {"img1.tif", "img2.tif", "img3.tif"}}, {"a,b[1-2]", {"a", "b1", "b2"}},
         {"host[01-03]", {"host01", "host02", "host03"}}, {"f[0010-0012]", {"f0010", "f0011", "f0012"}},
         {"a b[1-2]", {"ab1", "ab2"}}, {"0010-0012", {"10", "11", "12"}}, {"", {}},
-        {"a[1-2]b[3-4]", {"a1b[3-4]", "a2b[3-4]"}},
+        {"a[1-2]b[3-4]", {"a1b[3-4]", "a2b[3-4]"}}, {"[1-2]x[5]", {"1x[5]", "2x[5]"}},
         {"x[1-2", {"x1", "x2"}}, {"y[", {"y["}}, {"n[q],m[-1]", {"m-1"}}, {"p[1-3x2 ]s", {"p1s", "p3s"}},
     };
     // clang-format on
@@ -184,6 +184,12 @@ TEST(VnRange, PatternSplit) {
     EXPECT_TRUE(VnRange::patternsplit(0, "h[1-3],z", whole, 4, 4 * VnRange::patternCost(2)));
     EXPECT_TRUE(VnRange::patternsplit(0, "1-2", whole, 2, 1000));
     EXPECT_EQ(strings(whole), (Strings{"h1", "h2", "h3", "z", "1", "2"}));
+    // A cut inside the first item ends the expansion, though the next item would fit what is left.
+    const std::string a24(24, 'a');
+    VnStringList cut;
+    EXPECT_FALSE(VnRange::patternsplit(0, (a24 + "[1-9],z").c_str(), cut, 100,
+                                       3 * VnRange::patternCost(25) + VnRange::patternCost(1)));
+    EXPECT_EQ(strings(cut), (Strings{a24 + "1", a24 + "2", a24 + "3"}));
 }
 
 TEST(VnRange, FirstItem) {

@@ -163,7 +163,19 @@ TEST(VnConfigFileLimits, ParseAndExpansionShareTheBound) {
     EXPECT_EQ(more.substr(more.size() - 35), "WARNING: 1 more warnings left out.\n");
 }
 
-class VnConfigFileLimitsOnDisk : public TempDirTest {};
+const std::string kTooLarge = "WARNING: configuration text too large... skipping the rest.\n";
+
+class VnConfigFileLimitsOnDisk : public TempDirTest {
+protected:
+    // Loads text from a file: the answer, and what was written to stderr in errors.
+    int loadText(const std::string& text, VnConfigFile& file, std::string& errors) {
+        spit(at("x.conf"), text);
+        CapturedErrors captured;
+        const int answer = file.load(at("x.conf").c_str());
+        errors = captured.text();
+        return answer;
+    }
+};
 
 // A path map load is one reading: its warnings are bounded as a parse's are.
 TEST_F(VnConfigFileLimitsOnDisk, PathMapWarningsAreBounded) {
@@ -213,34 +225,41 @@ TEST(VnConfigFileLimits, TheAllowanceHoldsToItsLastByte) {
 }
 
 // A header read late in the allowance gives the statements under it to every section it names,
-// or stops the load with the warning: never to a few of them while the load answers 1. The
-// filler sections g take the allowance to its end; the most filler that still loads whole left
-// too little for the list of the last header's names, which once came out short.
+// or stops the load with the warning: never to a few of them while the load answers 1. The late
+// header names ten sections a thousand times each, so that the allowance runs short of its list
+// of names (a name costs more there than naming a section again does) before its sections; the
+// filler values, grown by "$self" in a section of a 64 KiB name, take the allowance to there.
 TEST_F(VnConfigFileLimitsOnDisk, HeadersLateInTheAllowanceLeaveNoSectionOut) {
-    const auto load = [&](int filler, VnConfigFile& file, std::string& errors) {
-        spit(at("late.conf"), "[s[1-50000]]\n[g[1-" + std::to_string(filler) +
-                                  "]]\nk = " + std::string(100, 'x') + "\n[s[1-50000]]\nk = v\n");
-        CapturedErrors captured;
-        const int answer = file.load(at("late.conf").c_str());
-        errors = captured.text();
-        return answer;
+    const std::string name(65536, 'n');
+    std::string late = "[s[";
+    for (int i = 1; i <= 10; ++i)
+        for (int j = 0; j < 1000; ++j)
+            late += std::to_string(i) + ",";
+    late.back() = ']';
+    late += "]\nk = v\n";
+    const auto load = [&](int length, VnConfigFile& file, std::string& errors) {
+        std::string filler = "w = " + std::string(length % (1 << 20), 'x') + "\n";
+        for (int i = 0; i < length >> 20; ++i)  // each stored at 1 MiB, replacing the one before
+            filler +=
+                "v = $self$self$self$self$self$self$self$self$self$self$self$self$self$self$self$self\n";
+        return loadText("[" + name + "]\n" + filler + late, file, errors);
     };
-    int whole = 20000, stopped = 40000;  // filler counts, in steps of 16
+    int whole = 0, stopped = 32 << 20;  // what the filler values store, in bytes of text
     std::string errors;
-    while (stopped - whole > 16) {
-        const int filler = (whole + stopped) / 32 * 16;
+    while (stopped - whole > 4096) {
+        const int length = whole + (stopped - whole) / 2;
         VnConfigFile file;
-        (load(filler, file, errors) == 1 ? whole : stopped) = filler;
+        (load(length, file, errors) == 1 ? whole : stopped) = length;
     }
     VnConfigFile file, over;
     ASSERT_EQ(load(whole, file, errors), 1);
     EXPECT_EQ(errors, "");
-    int given = 0;
-    for (int i = 1; i <= 50000; ++i)
-        given += value(file, "s" + std::to_string(i), "k") == "v";
-    EXPECT_EQ(given, 50000);
+    std::string given;
+    for (int i = 1; i <= 10; ++i)
+        given += value(file, "s" + std::to_string(i), "k");
+    EXPECT_EQ(given, std::string(10, 'v'));
     EXPECT_EQ(load(stopped, over, errors), 0);
-    EXPECT_EQ(errors, "WARNING: configuration text too large... skipping the rest.\n");
+    EXPECT_EQ(errors, kTooLarge);
 }
 
 // A reference within a cycle counts as one to a value without references: a chain of 63
@@ -313,4 +332,59 @@ TEST(VnConfigFileLimits, AReferenceCosts64AndItsText) {
                       n == selves ? "" : "WARNING: references expand too far... leaving the rest empty.\n");
         }
     }
+}
+
+// The cap of 100,000 counts a header's sections, a name repeated counting once. A header that
+// names more makes the first 100,000 and stops the load with the warning; the statements under
+// it are not read.
+TEST_F(VnConfigFileLimitsOnDisk, TheHeaderCapCountsSections) {
+    std::string errors;
+    VnConfigFile repeated, twice;
+    EXPECT_EQ(loadText("[s[1-50000,1-50000],s50001]\nk = v\n", repeated, errors), 1);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(value(repeated, "s1", "k") + value(repeated, "s50000", "k") + value(repeated, "s50001", "k"),
+              "vvv");
+    // Each section is current once: the value is stored twice, not 100,001 times (800 MB).
+    std::string ones;
+    for (int i = 0; i < 100000; ++i)
+        ones += "s1,";
+    const std::string longValue(2000, 'v');
+    EXPECT_EQ(loadText("[" + ones + "s2]\nk = " + longValue + "\n", twice, errors), 1);
+    EXPECT_EQ(errors, "");
+    EXPECT_TRUE(value(twice, "s1", "k") == longValue && value(twice, "s2", "k") == longValue);
+
+    VnConfigFile over;
+    EXPECT_EQ(loadText("[s[1-100001]]\nk = v\n", over, errors), 0);
+    EXPECT_EQ(errors, kTooLarge);
+    EXPECT_EQ(value(over, "s1", "k") + value(over, "s100000", "k") + value(over, "s100001", "k"), "none");
+}
+
+// A header whose list of names passes what is left of the allowance stops the load with the
+// warning, once, also where no statement follows it: the header after it makes nothing. The
+// "v" lines take the allowance to a few MiB ("$self" grows each to 1 MiB); the header's one
+// name would take more than that in the list.
+TEST_F(VnConfigFileLimitsOnDisk, AHeaderCutByItsListStopsTheLoad) {
+    std::string text = "[" + std::string(65536, 'n') + "]\n";
+    for (int i = 0; i < 31; ++i)
+        text += "v = $self$self$self$self$self$self$self$self$self$self$self$self$self$self$self$self\n";
+    VnConfigFile file;
+    std::string errors;
+    EXPECT_EQ(loadText(text + "[" + std::string(4 << 20, 'c') + "]\n[t]\nk = 1\n", file, errors), 0);
+    EXPECT_EQ(errors, kTooLarge);
+    EXPECT_EQ(file.config("t"), nullptr);
+}
+
+// The list of a header's names may take all that is left of the allowance: 2,400 names of 4 KB
+// take about 39 MB of the 128 MiB in the list (between a quarter and a third of it), their
+// sections about 119 MB.
+TEST_F(VnConfigFileLimitsOnDisk, AHeadersListMayTakeAllThatIsLeft) {
+    const std::string prefix(4000, 'p');
+    VnConfigFile file;
+    std::string errors;
+    EXPECT_EQ(loadText("[" + prefix + "[1-2400]]\nk = v\n", file, errors), 1);
+    EXPECT_EQ(errors, "");
+    int given = 0;
+    for (int i = 1; i <= 2400; ++i)
+        given += value(file, prefix + std::to_string(i), "k") == "v";
+    EXPECT_EQ(given, 2400);
 }

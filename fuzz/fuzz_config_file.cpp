@@ -1,9 +1,9 @@
 // Loads the input as a sectioned configuration file from a scratch file and checks what can be
-// checked: each section carries its own name, the copies hold the same sections, and the value
-// tokens of the input join back to it. The same file loaded as a path map answers alike and
-// holds the file's "direct" and "logical" sections. Then a text read whole is parsed a second
-// time into the same object under a new first header, so that the values of that new section
-// read values of the sections the load made (stored again as written), and a piece of the input
+// checked: each section carries its own name, the copies hold the same sections, no value keeps
+// a section-name marker, and the value tokens of the input join back to it. The same file loaded
+// as a path map answers alike and holds the file's "direct" and "logical" sections. Then a text
+// read whole is parsed a second time into the same object under a new first header, so that the
+// values of that new section read values of the sections the load made (stored again as written), and a piece of the input
 // (its first line) is expanded as free text for two of the sections: a piece without "$" stays
 // as it is.
 
@@ -78,6 +78,15 @@ void checkPathMap(const VnConfigFile& file, const VnString& path, const VnString
     checkMap(file, "logical", map.logicalmap());
 }
 
+// Every section of one load was made and expanded by it: no value keeps a section-name marker
+// (byte 1, which the parse never reads from a file).
+void checkNoMarker(const VnConfig& section) {
+    VnStringList keys;
+    section.labels(keys);
+    for (int i = 0; i < keys.length(); ++i)
+        check(!section.option(*keys.get(i)).haschar('\x01'));
+}
+
 // The input's first line, at most 1 KiB of it.
 VnString firstLine(const VnString& text) {
     const char* end = static_cast<const char*>(std::memchr(text.value(), '\n', text.length()));
@@ -125,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < names.length(); ++i) {
         const VnConfig* section = file.config(*names.get(i));
         check(section && same(section->name(), *names.get(i)) && copies.get(*names.get(i)));
+        checkNoMarker(*section);
     }
 
     VnStringList tokens;

@@ -30,9 +30,10 @@
 // expanded; the key "_" gives a section's name; "self" and "this" name the section where the
 // value was written, also in a copy that a child inherits: the parse writes that section's name
 // in their place as it stores the value, or, for a name that would not read back as one plain
-// name, a marker, byte 1 and the name's bytes in hexadecimal (see VnConfigFileValueTokens). The
-// expansion reads a marker wherever it stands as the name it stands for, so "$$self.k" written
-// in [a.b] gives "a.b.k", as "$$self.k" in [q] gives "q.k". A bare name ends at a blank or at
+// name, a marker, byte 1 and the name's bytes in hexadecimal (see VnConfigFileValueTokens). They
+// and a marker count where a reference's name stands, directly after "$" or "${"; there the
+// expansion reads a marker as the name it stands for, also where it copies it as text, so
+// "$$self.k" written in [a.b] gives "a.b.k", as "$$self.k" in [q] gives "q.k". A bare name ends at a blank or at
 // one of ". { } \ $", so "$base.root/app" reads the key "root/app"; braces end it anywhere:
 // "${base.root}/app". A section whose name does not read back (one that is empty, holds a
 // blank or one of those characters, or is "self" or "this") can be read from other sections'

@@ -84,8 +84,7 @@ private:
         const VnConfig* self;
         const VnString* selfName;
     };
-    // What one reference names. Its tokens may point into named and keyNamed, so it is never
-    // copied.
+    // What one reference names. Its tokens may point into named, so it is never copied.
     struct Reference {
         Reference() = default;
         Reference(const Reference&) = delete;
@@ -95,7 +94,7 @@ private:
         Token text;                         // Text: what it gives
         const VnConfig* section = nullptr;  // Value: the key of that section
         Token key;
-        std::string named, keyNamed;  // the names that markers stand for
+        std::string named;  // the section name that a marker stands for
     };
     // What a reference reads: the value of a node, the text of a value without "$", or nothing.
     struct Target {
@@ -220,7 +219,7 @@ std::int64_t VnConfigFile::Expansion::read(Scanner& scan, const Context& context
             scan.seek(afterName);
             return cost + scan.at() - start;
         }
-        if (scan.next(token)) reference.key = Scanner::plain(token, reference.keyNamed);
+        if (scan.next(token)) reference.key = token;
         reference.text = name;
     } else {
         scan.seek(afterName);
@@ -442,18 +441,14 @@ VnString VnConfigFile::Expansion::expandText(const VnString& current, const VnSt
 
 namespace {
 
-// Calls emit(token, true) for each "self" and "this" after "$" or "${" of text, and
+// Calls emit(token, true) for each "self" and "this" in the name's place of a reference, and
 // emit(token, false) for every other token, in order.
 template <class Emit>
 void localise(const VnString& text, Emit emit) {
     VnConfigFileValueTokens scan(text);
     VnConfigFileValueTokens::Token token;
-    bool afterDollar = false, afterBrace = false;
-    while (scan.next(token)) {
-        emit(token, (afterDollar || afterBrace) && VnConfigFileValueTokens::isSelf(token));
-        afterBrace = afterDollar && token.is('{');
-        afterDollar = token.is('$');
-    }
+    while (scan.next(token))
+        emit(token, VnConfigFileValueTokens::isSelf(token));
 }
 
 }  // namespace

@@ -22,12 +22,14 @@ bool VnConfigFileValueTokens::isMarker(const char* data, int length) {
     return true;
 }
 
-// The name reads back when it scans as one plain word that is neither "self" nor "this".
+// The name reads back when it scans as one plain word that is neither "self" nor "this" nor a
+// marker.
 bool VnConfigFileValueTokens::readsBack(const VnString& name) {
     VnConfigFileValueTokens scan(name);
     Token token;
-    return scan.next(token) && token.length == name.length() && !isBlank(*token.data) &&
-           !isSingle(*token.data) && !token.marked && !isSelf(token);
+    if (!scan.next(token) || token.length != name.length() || isBlank(*token.data) || isSingle(*token.data))
+        return false;
+    return !token.is("self") && !token.is("this") && !isMarker(token.data, token.length);
 }
 
 VnString VnConfigFileValueTokens::selfForm(const VnString& name) {

@@ -12,20 +12,23 @@
 // other characters. A bare name in a reference is one word, so it ends at a blank or at one of
 // ". { } \ $".
 //
-// This is also the one definition of how a section's name stands in a stored value in place of
-// "self" and "this": the name itself where it reads back as one plain word, else a marker, byte
-// 1 and the name's bytes in lowercase hexadecimal. A marker is a word of its own; the scanner
-// knows it as one, and a reader takes it wherever it stands (as a reference's section, as its
-// key, or as plain text) as the name it stands for, exactly as that name written there would
-// read were it one plain word. The parse reads no control characters from a file, so no text of
-// its own holds byte 1.
+// This is also the one definition of where "self" and "this" stand for a section, and of how a
+// section's name stands in their place in a stored value. They do so in the name's place of a
+// reference: directly after "$", or after "$" and "{" (a token there is "named"). There the
+// parse writes the name itself where it reads back as one plain word, else a marker, byte 1 and
+// the name's bytes in lowercase hexadecimal, a word of its own. A reader takes a marker in the
+// name's place as the name it stands for, whether it reads it as a reference's section or copies
+// it as text, exactly as that name written there would read were it one plain word; elsewhere
+// a marker is plain text. The parse reads no control characters from a file, so no text of its
+// own holds byte 1.
 class VnConfigFileValueTokens {
 public:
     // A token is a stretch of the scanned text.
     struct Token {
         const char* data = "";
         int length = 0;
-        bool marked = false;  // a marker: it stands for a section's name
+        bool named = false;   // in the name's place of a reference: after "$" or "${"
+        bool marked = false;  // a marker there: it stands for a section's name
 
         // A marker is none of the single characters and no keyword, whatever the name it holds.
         bool is(char c) const { return !marked && length == 1 && *data == c; }
@@ -50,14 +53,16 @@ public:
         }
         token.data = _s + start;
         token.length = _at - start;
-        token.marked = word && _s[start] == kMarker && isMarker(token.data, token.length);
+        token.named = (start >= 1 && _s[start - 1] == '$') ||
+                      (start >= 2 && _s[start - 2] == '$' && _s[start - 1] == '{');
+        token.marked = word && token.named && _s[start] == kMarker && isMarker(token.data, token.length);
         return true;
     }
     int at() const { return _at; }
     void seek(int at) { _at = at; }
 
-    // "self" or "this" as written: the section where the value was written.
-    static bool isSelf(const Token& token) { return token.is("self") || token.is("this"); }
+    // "self" or "this" in the name's place: the section where the value was written.
+    static bool isSelf(const Token& token) { return token.named && (token.is("self") || token.is("this")); }
     // What stands for the section of that name in place of "self" and "this": the name, or its
     // marker; and its length, counted without making it.
     static VnString selfForm(const VnString& name);

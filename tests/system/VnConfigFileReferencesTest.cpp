@@ -239,6 +239,11 @@ TEST(VnConfigFileReferences, SelfReadAsTextIsTheName) {
                 << section;
         }
     }
+    // A marker counts only where "self" would: elsewhere, as in a free text without "$", it is
+    // plain text.
+    VnConfigFile file;
+    file.parse("[a.b]\nk = 1\n");
+    EXPECT_STREQ(file._value("a.b", "a.b", "\x01" "612e62.k $\x01" "612e62.k").value(), "\x01" "612e62.k 1");
     // Random values of references and "self" in such sections: none keeps byte 1.
     const char* pieces[] = {"$", "{", "}", ".", "self", "this", "k", "x", " ", "_", "a.b", "x$y"};
     std::mt19937 random(7);

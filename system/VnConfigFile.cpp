@@ -9,7 +9,6 @@
 #include <new>
 #include <stdexcept>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 #include "base/VnTypes.h"
@@ -28,8 +27,6 @@ constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
 // What finding a section and handing it a parent's options is taken to cost, beside the copies.
 constexpr std::int64_t kInheritCost = 64;
-// What a section takes in the set of those a header named: a node and its bucket.
-constexpr std::int64_t kNamedCost = 48;
 
 std::int64_t stringCost(std::int64_t length) {
     return kStringCost + VnString::heapCost(length);
@@ -76,6 +73,40 @@ std::int64_t optionsCost(const VnConfig& section) {
     return cost;
 }
 
+// The sections one header named, by address, so that a name repeated makes its section current
+// once: open addressing over a table made once, at least twice as large as what it will hold,
+// so that no insertion allocates. The addresses are the library's own, not chosen by the text.
+class SectionSet {
+public:
+    // Room for most sections.
+    explicit SectionSet(int most) {
+        while ((std::size_t(1) << _bits) < 2 * static_cast<std::size_t>(most))
+            ++_bits;
+        _slots.assign(std::size_t(1) << _bits, nullptr);
+    }
+    bool contains(const VnConfig* section) const { return _slots[slot(section)] == section; }
+    // Adds a section not held yet, while fewer than most are held.
+    void insert(const VnConfig* section) {
+        _slots[slot(section)] = section;
+        ++_size;
+    }
+    int size() const { return _size; }
+
+private:
+    // Where section is, or the free slot where it would go.
+    std::size_t slot(const VnConfig* section) const {
+        const std::size_t mask = _slots.size() - 1;
+        std::size_t at = (reinterpret_cast<std::uintptr_t>(section) * 0x9E3779B97F4A7C15ULL) >> (64 - _bits);
+        while (_slots[at] && _slots[at] != section)
+            at = (at + 1) & mask;
+        return at;
+    }
+
+    int _bits = 4;
+    std::vector<const VnConfig*> _slots;
+    int _size = 0;
+};
+
 }  // namespace
 
 // ---- Parsing ----------------------------------------------------------------------------
@@ -110,7 +141,7 @@ private:
 
     bool header();
     bool sections(const VnString& headerText);
-    bool addCurrent(const VnString& name, std::unordered_set<const VnConfig*>& named);
+    bool addCurrent(const VnString& name, SectionSet& named);
     bool stop();
     bool parents(const VnString& headerText);
     bool inherit(const VnConfig& parent);
@@ -121,6 +152,7 @@ private:
     std::int64_t selfFormLength(const VnConfig* section);
     const VnString& selfForm();
     VnConfig* section(const VnString& name);
+    VnConfig* make(const VnString& name);
 
     VnConfigFile& _file;
     VnConfigFileTokens _tokens;
@@ -167,8 +199,9 @@ bool VnConfigFile::Parser::header() {
 bool VnConfigFile::Parser::sections(const VnString& headerText) {
     VnStringList names;
     const bool whole = VnRange::patternsplit(0, headerText, names, INT_MAX, _budget.left());
-    std::unordered_set<const VnConfig*> named;
-    _current.reserve(static_cast<std::size_t>(std::min(names.length(), kMaxHeaderSections)));
+    const int most = std::min(names.length(), kMaxHeaderSections);
+    SectionSet named(most);
+    _current.reserve(static_cast<std::size_t>(most));
     for (int i = 0; i < names.length(); ++i) {
         if (!addCurrent(*names.get(i), named)) return false;
     }
@@ -179,13 +212,13 @@ bool VnConfigFile::Parser::sections(const VnString& headerText) {
 // charged as a string, each section the header adds its place in the current list and in
 // named. False once the parse stopped: the budget is spent, or the section would pass
 // kMaxHeaderSections.
-bool VnConfigFile::Parser::addCurrent(const VnString& name, std::unordered_set<const VnConfig*>& named) {
+bool VnConfigFile::Parser::addCurrent(const VnString& name, SectionSet& named) {
     if (!_budget.spend(stringCost(name.length()))) return false;
     VnConfig* found = _file.config(name);
-    if (found && named.count(found)) return true;
-    if (named.size() >= static_cast<std::size_t>(kMaxHeaderSections)) return stop();
-    if (!_budget.spend(8 + kNamedCost)) return false;
-    VnConfig* made = found ? found : section(name);
+    if (found && named.contains(found)) return true;
+    if (named.size() >= kMaxHeaderSections) return stop();
+    if (!_budget.spend(8 + 2 * 8)) return false;
+    VnConfig* made = found ? found : make(name);
     if (!made) return false;
     named.insert(made);
     _current.push_back(made);
@@ -310,6 +343,11 @@ const VnString& VnConfigFile::Parser::selfForm() {
 // The section of that name, made and remembered when missing; null when the budget is spent.
 VnConfig* VnConfigFile::Parser::section(const VnString& name) {
     if (VnConfig* found = _file.config(name)) return found;
+    return make(name);
+}
+
+// A new section of that name, which the file does not hold yet; null when the budget is spent.
+VnConfig* VnConfigFile::Parser::make(const VnString& name) {
     if (!_budget.spend(kSectionCost + 2 * stringCost(name.length()))) return nullptr;
     std::unique_ptr<VnConfig> made(new VnConfig());
     made->name(name);

@@ -27,6 +27,9 @@ constexpr std::int64_t kSlotsCost = 128;
 constexpr std::int64_t kSectionCost = 1024;
 // What finding a section and handing it a parent's options is taken to cost, beside the copies.
 constexpr std::int64_t kInheritCost = 64;
+// What a section a header names takes beside its name: its place in the current list and two
+// slots of the table that finds it named again.
+constexpr std::int64_t kCurrentCost = 3 * 8;
 
 std::int64_t stringCost(std::int64_t length) {
     return kStringCost + VnString::heapCost(length);
@@ -162,11 +165,10 @@ private:
     bool _beforeHeader = true;  // the current section is "localhost", made when first filled
     std::vector<VnConfig*> _made;
     // What stands for "self" in the values of the section last stored into with one: its length
-    // decided once for the section, its text made at its first use.
+    // decided once for the section, its text (never empty) made at its first use.
     const VnConfig* _formOf = nullptr;
     std::int64_t _formLength = 0;
     VnString _form;
-    bool _formMade = false;
     Budget _budget;
     VnWarnings& _warnings;
 };
@@ -217,7 +219,7 @@ bool VnConfigFile::Parser::addCurrent(const VnString& name, SectionSet& named) {
     VnConfig* found = _file.config(name);
     if (found && named.contains(found)) return true;
     if (named.size() >= kMaxHeaderSections) return stop();
-    if (!_budget.spend(8 + 2 * 8)) return false;
+    if (!_budget.spend(kCurrentCost)) return false;
     VnConfig* made = found ? found : make(name);
     if (!made) return false;
     named.insert(made);
@@ -308,14 +310,15 @@ void VnConfigFile::Parser::value(VnString& out) {
 bool VnConfigFile::Parser::store(VnConfig* section, const VnString& key, const VnString& value) {
     if (!section) return false;
     const int selves = value.haschar('$') ? selfCount(value) : 0;
-    std::int64_t length = value.length();
-    if (selves > 0) length += selves * (selfFormLength(section) - 4);
+    const std::int64_t length =
+        selves > 0 ? localLength(value, selves, selfFormLength(section)) : value.length();
     // A value that replaces another costs what its copy takes, though it adds less; one longer
     // than a string holds costs more than any allowance.
     std::int64_t cost = std::numeric_limits<std::int64_t>::max();
     if (length < INT_MAX) cost = section->exists(key) ? stringCost(length) : optionCost(key, length);
     if (!_budget.spend(cost)) return false;
-    if (!section->option(key, selves > 0 ? localised(value, selfForm(), length) : value)) throw std::bad_alloc();
+    if (!section->option(key, selves > 0 ? localised(value, selfForm(), length) : value))
+        throw std::bad_alloc();
     return true;
 }
 
@@ -325,18 +328,14 @@ std::int64_t VnConfigFile::Parser::selfFormLength(const VnConfig* section) {
     if (section != _formOf) {
         _formOf = section;
         _formLength = VnConfigFileValueTokens::selfFormLength(section->name());
-        _form = VnString();
-        _formMade = false;
+        _form = VnString("");
     }
     return _formLength;
 }
 
 // What stands for "self" in the values of the section last asked for by selfFormLength.
 const VnString& VnConfigFile::Parser::selfForm() {
-    if (!_formMade) {
-        _form = VnConfigFileValueTokens::selfForm(_formOf->name());
-        _formMade = true;
-    }
+    if (_form.length() == 0) _form = VnConfigFileValueTokens::selfForm(_formOf->name());
     return _form;
 }
 

@@ -33,9 +33,9 @@
 // name, a marker, byte 1 and the name's bytes in hexadecimal (see VnConfigFileValueTokens). They
 // and a marker count where a reference's name stands, directly after "$" or "${"; there the
 // expansion reads a marker as the name it stands for, also where it copies it as text, so
-// "$$self.k" written in [a.b] gives "a.b.k", as "$$self.k" in [q] gives "q.k". A bare name ends at a blank or at
-// one of ". { } \ $", so "$base.root/app" reads the key "root/app"; braces end it anywhere:
-// "${base.root}/app". A section whose name does not read back (one that is empty, holds a
+// "$$self.k" written in [a.b] gives "a.b.k", as "$$self.k" in [q] gives "q.k". A bare name ends
+// at a blank or at one of ". { } \ $", so "$base.root/app" reads the key "root/app"; braces end
+// it anywhere: "${base.root}/app". A section whose name does not read back (one that is empty, holds a
 // blank or one of those characters, or is "self" or "this") can be read from other sections'
 // values only through "self" in values written in it; free text given to _value reaches it
 // also through its marker.
@@ -141,7 +141,11 @@ public:
 private:
     // How many "self" and "this" _localvalue replaces in text.
     static int selfCount(const VnString& text);
-    // text with those replaced by form; length, what it comes to, is reserved first.
+    // The length of text with its selves replaced by a form of formLength bytes.
+    static std::int64_t localLength(const VnString& text, int selves, std::int64_t formLength) {
+        return text.length() + selves * (formLength - 4);
+    }
+    // text with its selves replaced by form; length, what it comes to, is reserved first.
     static VnString localised(const VnString& text, const VnString& form, std::int64_t length);
     class Parser;
     class Expansion;

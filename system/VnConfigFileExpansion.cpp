@@ -466,7 +466,7 @@ VnString VnConfigFile::_localvalue(const VnString& name, const VnString& text) {
     const int selves = selfCount(text);
     if (selves == 0) return text;
     const VnString form = VnConfigFileValueTokens::selfForm(name);
-    return localised(text, form, text.length() + selves * (std::int64_t(form.length()) - 4));
+    return localised(text, form, localLength(text, selves, form.length()));
 }
 
 int VnConfigFile::selfCount(const VnString& text) {

@@ -30,10 +30,9 @@ public:
         bool named = false;   // in the name's place of a reference: after "$" or "${"
         bool marked = false;  // a marker there: it stands for a section's name
 
-        // A marker is none of the single characters and no keyword, whatever the name it holds.
-        bool is(char c) const { return !marked && length == 1 && *data == c; }
+        bool is(char c) const { return length == 1 && *data == c; }
         bool is(const char* word) const {
-            return !marked && std::strlen(word) == static_cast<std::size_t>(length) &&
+            return std::strlen(word) == static_cast<std::size_t>(length) &&
                    std::memcmp(data, word, length) == 0;
         }
         VnString text() const { return VnString(data, length); }
@@ -47,7 +46,7 @@ public:
         const int start = _at;
         const bool word = !isBlank(_s[_at]) && !isSingle(_s[_at]);
         if (!word) {
-            _at += isBlank(_s[_at]) ? static_cast<int>(std::strspn(_s + _at, " \t\r")) : 1;
+            _at += isBlank(_s[_at]) ? static_cast<int>(std::strspn(_s + _at, kBlanks)) : 1;
         } else {
             skipWord();
         }
@@ -72,6 +71,8 @@ public:
 
 private:
     static constexpr char kMarker = '\x01';
+    static constexpr const char* kBlanks = " \t\r";
+    static constexpr const char* kWordEnds = " \t\r.{}\\$";  // the blanks and the single characters
     static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
     static bool isSingle(char c) { return c == '.' || c == '{' || c == '}' || c == '\\' || c == '$'; }
     static bool readsBack(const VnString& name);
@@ -80,7 +81,7 @@ private:
     // a NUL within it, which belongs to the word.
     void skipWord() {
         for (;;) {
-            _at += static_cast<int>(std::strcspn(_s + _at, " \t\r.{}\\$"));
+            _at += static_cast<int>(std::strcspn(_s + _at, kWordEnds));
             if (_at >= _n || _s[_at] != '\0') return;
             ++_at;
         }

@@ -215,7 +215,12 @@ TEST(VnConfigFileReferences, SelfNamesItsSectionWhateverItsName) {
                  "612e62._}");
     EXPECT_STREQ(VnConfigFile::_localvalue("", "$self").value(), "$\x01");
     // A name that looks like a marker is written as a marker too, so it never reads as another.
-    EXPECT_STREQ(VnConfigFile::_localvalue("\x01" "ab", "$self").value(), "$\x01" "016162");
+    EXPECT_STREQ(VnConfigFile::_localvalue("\x01"
+                                           "ab",
+                                           "$self")
+                     .value(),
+                 "$\x01"
+                 "016162");
 }
 
 // Where "self" stands after "$" but is not read as a reference's section, the value holds the
@@ -235,7 +240,8 @@ TEST(VnConfigFileReferences, SelfReadAsTextIsTheName) {
             std::string got;
             for (int i = 0; i < 8; ++i)
                 got += value(file, section, "v" + std::to_string(i)) + "|";
-            EXPECT_EQ(got, n + ".k|" + n + "|" + n + "}|" + n + "|" + n + "._|{" + n + "}|" + n + "}|" + n + ".k|")
+            EXPECT_EQ(got,
+                      n + ".k|" + n + "|" + n + "}|" + n + "|" + n + "._|{" + n + "}|" + n + "}|" + n + ".k|")
                 << section;
         }
     }
@@ -243,7 +249,13 @@ TEST(VnConfigFileReferences, SelfReadAsTextIsTheName) {
     // plain text.
     VnConfigFile file;
     file.parse("[a.b]\nk = 1\n");
-    EXPECT_STREQ(file._value("a.b", "a.b", "\x01" "612e62.k $\x01" "612e62.k").value(), "\x01" "612e62.k 1");
+    EXPECT_STREQ(file._value("a.b", "a.b",
+                             "\x01"
+                             "612e62.k $\x01"
+                             "612e62.k")
+                     .value(),
+                 "\x01"
+                 "612e62.k 1");
     // Random values of references and "self" in such sections: none keeps byte 1.
     const char* pieces[] = {"$", "{", "}", ".", "self", "this", "k", "x", " ", "_", "a.b", "x$y"};
     std::mt19937 random(7);
